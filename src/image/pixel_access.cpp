@@ -1,0 +1,95 @@
+#include "image/pixel_access.h"
+
+#include "common/wrap.h"
+#include "host/host_ops.h"
+#include "image/layouts.h"
+#include "numbering/numbering_commands.h"
+
+namespace image {
+
+using layout::ImageHeader;
+
+ImageInfo ReadHeader(std::int32_t memblock) {
+  ImageInfo info;
+  info.width = host::MemReadDwordOp(memblock, ImageHeader::kWidthOffset);
+  info.height = host::MemReadDwordOp(memblock, ImageHeader::kHeightOffset);
+  info.depth = host::MemReadDwordOp(memblock, ImageHeader::kDepthOffset);
+  return info;
+}
+
+std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t bpp) {
+  return wrap::Add(wrap::Add(wrap::Mul(x, bpp), wrap::Mul(wrap::Mul(y, width), bpp)),
+                   ImageHeader::kPixelsOffset);
+}
+
+namespace {
+
+// Steps shared by plot and read: the memblock exists, its header is read, the
+// pixel lies inside. Returns false on any refusal.
+bool LocatePixel(std::int32_t memblock, std::int32_t x, std::int32_t y, std::int32_t* bpp,
+                 std::int32_t* offset) {
+  if (memblock < 1 || host::MemExistsOp(memblock) != 1) return false;
+  const ImageInfo info = ReadHeader(memblock);
+  if (!(x < info.width && y < info.height)) return false;
+  if (!(x >= 0 && y >= 0)) return false;
+  *bpp = info.depth / 8;
+  *offset = PixelOffset(x, y, info.width, *bpp);
+  return true;
+}
+
+}  // namespace
+}  // namespace image
+
+extern "C" {
+
+std::int32_t HOST_CDECL MakeMemblockImage(std::int32_t width, std::int32_t height,
+                                          std::int32_t depth) {
+  if (!host::MemblockTableBound()) return 0;
+  if (!(width >= 1 && height >= 1 && depth >= layout::kMinImageDepth)) return 0;
+  const std::int32_t bpp = depth / 8;
+  const std::int32_t size = wrap::Add(wrap::Mul(wrap::Mul(width, height), bpp),
+                                      layout::ImageHeader::kPixelsOffset);
+  const std::int32_t n = numbering::MakeUnderFreshNumber(size);
+  if (n == 0) return 0;
+  host::MemWriteDwordOp(n, layout::ImageHeader::kWidthOffset, width);
+  host::MemWriteDwordOp(n, layout::ImageHeader::kHeightOffset, height);
+  host::MemWriteDwordOp(n, layout::ImageHeader::kDepthOffset, depth);
+  return n;
+}
+
+std::int32_t HOST_CDECL PrepareMeshMemblock(std::int32_t count) {
+  using layout::MeshHeader;
+  if (!host::MemblockTableBound()) return 0;
+  const std::int32_t size =
+      wrap::Add(wrap::Mul(MeshHeader::kBytesPerCount, count), MeshHeader::kFixedBytes);
+  const std::int32_t n = numbering::MakeUnderFreshNumber(size);
+  if (n == 0) return 0;
+  host::MemWriteDwordOp(n, MeshHeader::kFormatOffset, MeshHeader::kVertexFormat);
+  host::MemWriteDwordOp(n, MeshHeader::kVertexBytesOffset, MeshHeader::kVertexBytes);
+  host::MemWriteDwordOp(n, MeshHeader::kCountOffset, count);
+  return n;
+}
+
+std::int32_t HOST_CDECL IMPlot(std::int32_t memblock, std::int32_t x, std::int32_t y,
+                               std::int32_t colour) {
+  if (!host::MemblockTableBound()) return 0;
+  std::int32_t bpp = 0, offset = 0;
+  if (!image::LocatePixel(memblock, x, y, &bpp, &offset)) return 0;
+  if (bpp == 2) {
+    host::MemWriteWordOp(memblock, offset, colour);
+  } else if (bpp == 4) {
+    host::MemWriteDwordOp(memblock, offset, colour);
+  }
+  return 0;
+}
+
+std::int32_t HOST_CDECL IMGetPixel(std::int32_t memblock, std::int32_t x, std::int32_t y) {
+  if (!host::MemblockTableBound()) return 0;
+  std::int32_t bpp = 0, offset = 0;
+  if (!image::LocatePixel(memblock, x, y, &bpp, &offset)) return 0;
+  if (bpp == 2) return host::MemReadWordOp(memblock, offset);
+  if (bpp == 4) return host::MemReadDwordOp(memblock, offset);
+  return 0;
+}
+
+}  // extern "C"

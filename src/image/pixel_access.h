@@ -1,0 +1,40 @@
+// Image and mesh memblocks, and single-pixel access.
+//
+// Before the memblock table is bound these commands return 0 and call nothing.
+// Once bound they never test InitState themselves: they call the host's
+// operations as they are.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_abi.h"
+
+namespace image {
+
+// The three header fields of an image memblock, read from the host.
+struct ImageInfo {
+  std::int32_t width;
+  std::int32_t height;
+  std::int32_t depth;
+};
+
+// Reads width, height and depth, in that order.
+ImageInfo ReadHeader(std::int32_t memblock);
+
+// Byte offset of pixel (x, y): x * bpp + y * width * bpp + 12, wrapping in 32 bits.
+std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t bpp);
+
+}  // namespace image
+
+extern "C" {
+// "MBC Make Memblock Image": returns the new image memblock's number, or 0.
+std::int32_t HOST_CDECL MakeMemblockImage(std::int32_t width, std::int32_t height,
+                                          std::int32_t depth);
+// A memblock with a mesh header for `count` (not validated); returns its number.
+std::int32_t HOST_CDECL PrepareMeshMemblock(std::int32_t count);
+// "MBC Plot": sets one pixel. Returns 0.
+std::int32_t HOST_CDECL IMPlot(std::int32_t memblock, std::int32_t x, std::int32_t y,
+                               std::int32_t colour);
+// "MBC Get Pixel": one pixel's value, or 0.
+std::int32_t HOST_CDECL IMGetPixel(std::int32_t memblock, std::int32_t x, std::int32_t y);
+}

@@ -1,0 +1,59 @@
+#include "numbering/allocator.h"
+
+#include <cstring>
+
+#include "common/wrap.h"
+
+namespace numbering {
+
+std::int32_t InitState = 0;
+std::int32_t HighWater = 0;
+std::int32_t FreeCount = 0;
+std::int32_t FreeStack[kFreeStackEntries] = {};
+
+void ReadyFreeStack() { std::memset(FreeStack, 0, sizeof FreeStack); }
+
+std::int32_t AllocateNumber() {
+  if (FreeCount == 0) {
+    HighWater = wrap::Add(HighWater, 1);
+    return HighWater;
+  }
+  const std::int32_t n = FreeStack[FreeCount];
+  --FreeCount;
+  return n;
+}
+
+std::int32_t ReleaseNumber(std::int32_t n) {
+  if (n < 1) return 0;
+  if (n == HighWater) {
+    // No cascading: free numbers just below the old top stay on the stack.
+    HighWater = wrap::Sub(HighWater, 1);
+    return 0;
+  }
+  if (FreeCount >= kMaxFree) return 0;
+  ++FreeCount;
+  FreeStack[FreeCount] = 0;
+  InsertFree(n);
+  return 0;
+}
+
+std::int32_t InsertFree(std::int32_t v) {
+  std::int32_t i = 1;
+  while (i < FreeCount) {
+    const bool belowBound = (i == 1) || v < FreeStack[i - 1];
+    if (v > FreeStack[i] && belowBound) break;
+    ++i;
+  }
+  for (std::int32_t j = FreeCount; j > i; --j) FreeStack[j] = FreeStack[j - 1];
+  FreeStack[i] = v;
+  return i;
+}
+
+void ResetNumbers() {
+  HighWater = 0;
+  FreeCount = 0;
+}
+
+std::int32_t NumbersInUse() { return wrap::Sub(HighWater, FreeCount); }
+
+}  // namespace numbering
