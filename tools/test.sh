@@ -21,6 +21,8 @@ mbc_start_wine
 rm -rf build/win32
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-i686-w64-mingw32-objdump -f build/win32/src/plugin/DoduzIridizeruRediro.dll | grep -E 'file format|architecture'
+for f in build/win32/src/plugin/DoduzIridizeruRediro.dll build/win32/tests/unit/mbc_unit_tests.exe; do
+  i686-w64-mingw32-objdump -f "$f" | grep "file format"
+done
 ctest --preset win32
 mbc_stop_wine
