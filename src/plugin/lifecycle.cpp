@@ -1,0 +1,23 @@
+#include "plugin/lifecycle.h"
+
+#include "numbering/allocator.h"
+#include "plugin/binding.h"
+
+namespace plugin {
+
+void OnProcessAttach() {
+  numbering::ReadyFreeStack();
+}
+
+void OnProcessDetach(Platform& platform, bool unloadingDynamically) {
+  ForgetBinding(platform, unloadingDynamically);
+}
+
+}  // namespace plugin
+
+// The host calls this before it unloads the plug-in. Memblocks are the host's
+// and numbers stay valid while the library stays loaded, so there is nothing
+// to undo.
+extern "C" std::int32_t HOST_CDECL Destructor() {
+  return 0;
+}
