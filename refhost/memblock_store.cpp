@@ -1,5 +1,6 @@
 #include "refhost/memblock_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <map>
@@ -302,6 +303,13 @@ void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
 }
 
 std::int32_t MemblockCount() { return static_cast<std::int32_t>(TheStore().memblocks.size()); }
+
+std::vector<std::int32_t> MemblockNumbers() {
+  std::vector<std::int32_t> numbers;
+  for (const auto& entry : TheStore().memblocks) numbers.push_back(entry.first);
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
 
 void AddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
                std::vector<std::int32_t> pixels) {

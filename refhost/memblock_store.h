@@ -54,6 +54,8 @@ bool MemblockExists(std::int32_t n);
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
 void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
+// The numbers of every memblock, ascending.
+std::vector<std::int32_t> MemblockNumbers();
 
 // Resources. Bitmaps and images are 32-bit pixels, row by row; the memblock
 // made from one is an image memblock (width, height, 32, pixels).

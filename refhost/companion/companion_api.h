@@ -1,0 +1,45 @@
+// The stand-in companion library "RuzazUrovuv.dll": besides the host's entry
+// "VarIvoziVavu", which hands over the module directory, it exports a few
+// functions through which the runner and the tests set up host resources and
+// look into the reference store. All are cdecl and exported undecorated.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_abi.h"
+
+namespace refhost {
+
+// One logged host call as the companion hands it out.
+struct CallRecord {
+  std::int32_t table;  // 0 memblock module table, 1 bitmap module table
+  std::int32_t slot;
+  std::int32_t result;
+  std::int32_t argCount;  // 0 to kMaxCallArgs
+  std::int32_t args[5];
+};
+constexpr int kMaxCallArgs = 5;
+
+// Export names and signatures, one pair per export.
+#define REFHOST_COMPANION_EXPORTS(X)                                                           \
+  X(ResetStore, void, (void))                                                                  \
+  X(AddBitmap, void,                                                                           \
+    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))     \
+  X(AddImage, void,                                                                            \
+    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))     \
+  X(AddMesh, void, (std::int32_t n, std::int32_t vertices))                                    \
+  X(AddSound, void, (std::int32_t n, const std::int16_t* samples, std::int32_t count))         \
+  X(AddArray, void, (std::int32_t reference, const std::uint8_t* bytes, std::int32_t count))   \
+  X(PutMemblock, void, (std::int32_t n, const std::uint8_t* bytes, std::int32_t count))        \
+  X(MemblockExists, std::int32_t, (std::int32_t n))                                            \
+  X(MemblockCount, std::int32_t, (void))                                                       \
+  X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))              \
+  X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity)) \
+  X(StartLog, void, (void))                                                                    \
+  X(StopLog, void, (void))                                                                     \
+  X(ClearLog, void, (void))                                                                    \
+  X(LogCount, std::int32_t, (void))                                                            \
+  X(LogEntry, std::int32_t, (std::int32_t index, CallRecord * record))                         \
+  X(DirectoryRequests, std::int32_t, (void))
+
+}  // namespace refhost

@@ -1,0 +1,64 @@
+// The plug-in as the host sees it: a library loaded by file name, its command
+// table read from the string-table resource, each row's export resolved, and
+// the load and unload hooks.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "refhost/runner/command_row.h"
+
+namespace refhost {
+
+constexpr char kPluginFileName[] = "DoduzIridizeruRediro.dll";
+constexpr char kLoadHookExport[] = "?Constructor@@YAXXZ";
+constexpr char kUnloadHookExport[] = "Destructor";
+
+struct PluginCommand {
+  CommandRow row;
+  const void* address;
+};
+
+// String `id` of `module`'s string table exactly as stored (no terminator is
+// added or needed); false when there is no such string.
+bool ReadResourceString(HMODULE module, UINT id, std::u16string* text);
+
+class PluginModule {
+ public:
+  PluginModule() = default;
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+  ~PluginModule() { Unload(); }
+
+  // Loads the library through the ordinary search (the program's folder
+  // first), reads its command table and resolves every export the table and
+  // the hooks name. On failure says why in `error` and keeps nothing loaded.
+  bool Load(const char* fileName, std::string* error);
+
+  // Frees the library (calling the unload hook first is the caller's part)
+  // and returns true when it is gone from the process afterwards.
+  bool Unload();
+
+  HMODULE Handle() const { return module_; }
+  const std::vector<PluginCommand>& Commands() const { return commands_; }
+  std::vector<CommandRow> Rows() const;
+  // The command a script line calls: by name, without case, and argument count.
+  const PluginCommand* Find(const std::string& name, std::size_t argCount) const;
+
+  void CallLoadHook() const;
+  std::int32_t CallUnloadHook() const;
+
+ private:
+  bool ReadCommandTable(std::string* error);
+
+  HMODULE module_ = nullptr;
+  std::string fileName_;
+  std::vector<PluginCommand> commands_;
+  const void* loadHook_ = nullptr;
+  const void* unloadHook_ = nullptr;
+};
+
+}  // namespace refhost
