@@ -3,6 +3,7 @@
 #include "common/wrap.h"
 #include "host/host_ops.h"
 #include "image/layouts.h"
+#include "image/memblock_check.h"
 #include "numbering/numbering_commands.h"
 
 namespace image {
@@ -28,7 +29,7 @@ namespace {
 // pixel lies inside. Returns false on any refusal.
 bool LocatePixel(std::int32_t memblock, std::int32_t x, std::int32_t y, std::int32_t* bpp,
                  std::int32_t* offset) {
-  if (memblock < 1 || host::MemExistsOp(memblock) != 1) return false;
+  if (!MemblockExists(memblock)) return false;
   const ImageInfo info = ReadHeader(memblock);
   if (!(x < info.width && y < info.height)) return false;
   if (!(x >= 0 && y >= 0)) return false;
