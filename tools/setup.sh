@@ -13,7 +13,7 @@ set -euo pipefail
 
 NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev clang-format)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
-WINE_PKGS=(wine wine32:i386)
+WINE_PKGS=(wine wine32:i386 xvfb xauth)
 
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,8 @@ TEST_F(WarningBox, DisablesTheThreadsOtherVisibleEnabledWindowsOnlyWhileShown) {
   const HWND hidden = MakeWindow(false, true);
   const HWND shownDisabled = MakeWindow(true, false);
   if (shownEnabled == nullptr || hidden == nullptr || shownDisabled == nullptr) {
+    // The test scripts run Wine with a virtual display and ask for this test.
+    if (std::getenv("MBC_REQUIRE_WINDOWS") != nullptr) FAIL() << "no top-level windows";
     GTEST_SKIP() << "no top-level windows can be created here";
   }
   const HWND foreground = GetForegroundWindow();

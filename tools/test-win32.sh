@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the win32 preset from scratch and runs its tests under Wine. Called
+# by tools/test.sh inside a virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+source tools/wine-env.sh
+# Servers started without this display would serve the tests without it.
+mbc_stop_wine
+mbc_start_wine
+trap mbc_stop_wine EXIT
+rm -rf build/win32
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+for f in build/win32/src/plugin/DoduzIridizeruRediro.dll build/win32/tests/unit/mbc_unit_tests.exe; do
+  i686-w64-mingw32-objdump -f "$f" | grep "file format"
+done
+MBC_REQUIRE_WINDOWS=1 ctest --preset win32
