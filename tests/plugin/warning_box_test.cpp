@@ -89,4 +89,23 @@ TEST_F(WarningBox, DisablesTheThreadsOtherVisibleEnabledWindowsOnlyWhileShown) {
   EXPECT_EQ(g_shown[0].owner, ExpectedOwner(foreground));
 }
 
+// With one of this process's windows in the foreground, the box is owned by it
+// and that window alone stays enabled.
+TEST_F(WarningBox, IsOwnedByItsProcessForegroundWindowWhichStaysEnabled) {
+  const HWND front = MakeWindow(true, true);
+  const HWND other = MakeWindow(true, true);
+  if (front == nullptr || other == nullptr) {
+    if (std::getenv("MBC_REQUIRE_WINDOWS") != nullptr) FAIL() << "no top-level windows";
+    GTEST_SKIP() << "no top-level windows can be created here";
+  }
+  SetForegroundWindow(front);
+  ASSERT_EQ(GetForegroundWindow(), front);
+  plugin::ShowModalWarning("Warning", "RuzazUrovuv\\VarIvoziVavu init failed.", RecordBox);
+  ASSERT_EQ(g_shown.size(), 1u);
+  EXPECT_EQ(g_shown[0].owner, front);
+  EXPECT_TRUE(g_shown[0].enabledWhileShown[0]);
+  EXPECT_FALSE(g_shown[0].enabledWhileShown[1]);
+  EXPECT_TRUE(IsWindowEnabled(other));
+}
+
 }  // namespace
