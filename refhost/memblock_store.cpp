@@ -65,7 +65,9 @@ std::uint32_t GetLE(const Bytes& b, std::size_t at, int bytes) {
 }
 
 // A memblock may only be made under a positive number that is not in use.
-bool CanMake(std::int32_t n) { return n >= 1 && Find(n) == nullptr; }
+bool CanMake(std::int32_t n) {
+  return n >= 1 && Find(n) == nullptr;
+}
 
 Bytes HeaderAnd(std::initializer_list<std::int32_t> header, std::size_t payload) {
   Bytes b(header.size() * 4 + payload, 0);
@@ -146,8 +148,7 @@ std::int32_t HOST_CDECL OpMemDelete(std::int32_t n) {
 
 std::int32_t HOST_CDECL OpMemSize(std::int32_t n) {
   const Bytes* b = Find(n);
-  return Logged(Table::Memblock, host::MemSize, {n},
-                b ? static_cast<std::int32_t>(b->size()) : 0);
+  return Logged(Table::Memblock, host::MemSize, {n}, b ? static_cast<std::int32_t>(b->size()) : 0);
 }
 
 std::int32_t HOST_CDECL OpMemMake(std::int32_t n, std::int32_t size) {
@@ -204,8 +205,7 @@ std::int32_t HOST_CDECL OpMemMakeFromArray(std::int32_t n, std::int32_t referenc
 
 std::int32_t HOST_CDECL OpBitmapExists(std::int32_t bitmap) {
   const auto& bitmaps = TheStore().bitmaps;
-  return Logged(Table::Bitmap, host::BitmapExists, {bitmap},
-                bitmaps.count(bitmap) != 0 ? 1 : 0);
+  return Logged(Table::Bitmap, host::BitmapExists, {bitmap}, bitmaps.count(bitmap) != 0 ? 1 : 0);
 }
 
 template <typename Fn>
@@ -244,21 +244,36 @@ void FillTables() {
 const char* SlotName(Table table, int slot) {
   if (table == Table::Bitmap) return slot == host::BitmapExists ? "BitmapExists" : "Bitmap?";
   switch (slot) {
-    case host::MemCopy: return "MemCopy";
-    case host::MemMakeFromBitmap: return "MemMakeFromBitmap";
-    case host::MemMakeFromImage: return "MemMakeFromImage";
-    case host::MemMakeFromMesh: return "MemMakeFromMesh";
-    case host::MemMakeFromSound: return "MemMakeFromSound";
-    case host::MemDelete: return "MemDelete";
-    case host::MemSize: return "MemSize";
-    case host::MemMake: return "MemMake";
-    case host::MemExists: return "MemExists";
-    case host::MemReadDword: return "MemReadDword";
-    case host::MemReadWord: return "MemReadWord";
-    case host::MemWriteDword: return "MemWriteDword";
-    case host::MemWriteWord: return "MemWriteWord";
-    case host::MemMakeFromArray: return "MemMakeFromArray";
-    default: return "Mem?";
+    case host::MemCopy:
+      return "MemCopy";
+    case host::MemMakeFromBitmap:
+      return "MemMakeFromBitmap";
+    case host::MemMakeFromImage:
+      return "MemMakeFromImage";
+    case host::MemMakeFromMesh:
+      return "MemMakeFromMesh";
+    case host::MemMakeFromSound:
+      return "MemMakeFromSound";
+    case host::MemDelete:
+      return "MemDelete";
+    case host::MemSize:
+      return "MemSize";
+    case host::MemMake:
+      return "MemMake";
+    case host::MemExists:
+      return "MemExists";
+    case host::MemReadDword:
+      return "MemReadDword";
+    case host::MemReadWord:
+      return "MemReadWord";
+    case host::MemWriteDword:
+      return "MemWriteDword";
+    case host::MemWriteWord:
+      return "MemWriteWord";
+    case host::MemMakeFromArray:
+      return "MemMakeFromArray";
+    default:
+      return "Mem?";
   }
 }
 
@@ -291,7 +306,9 @@ void ResetStore() {
   s = Store{};
 }
 
-bool MemblockExists(std::int32_t n) { return Find(n) != nullptr; }
+bool MemblockExists(std::int32_t n) {
+  return Find(n) != nullptr;
+}
 
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n) {
   const Bytes* b = Find(n);
@@ -302,7 +319,9 @@ void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
   TheStore().memblocks[n] = std::move(bytes);
 }
 
-std::int32_t MemblockCount() { return static_cast<std::int32_t>(TheStore().memblocks.size()); }
+std::int32_t MemblockCount() {
+  return static_cast<std::int32_t>(TheStore().memblocks.size());
+}
 
 std::vector<std::int32_t> MemblockNumbers() {
   std::vector<std::int32_t> numbers;
@@ -323,7 +342,9 @@ void AddImage(std::int32_t n, std::int32_t width, std::int32_t height,
   TheStore().images[n] = Picture{width, height, std::move(pixels)};
 }
 
-void AddMesh(std::int32_t n, std::int32_t vertices) { TheStore().meshes[n] = vertices; }
+void AddMesh(std::int32_t n, std::int32_t vertices) {
+  TheStore().meshes[n] = vertices;
+}
 
 void AddSound(std::int32_t n, std::vector<std::int16_t> samples) {
   TheStore().sounds[n] = std::move(samples);
@@ -333,9 +354,17 @@ void AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes) {
   TheStore().arrays[reference] = std::move(bytes);
 }
 
-void StartLog() { TheStore().logging = true; }
-void StopLog() { TheStore().logging = false; }
-const std::vector<HostCall>& Log() { return TheStore().log; }
-void ClearLog() { TheStore().log.clear(); }
+void StartLog() {
+  TheStore().logging = true;
+}
+void StopLog() {
+  TheStore().logging = false;
+}
+const std::vector<HostCall>& Log() {
+  return TheStore().log;
+}
+void ClearLog() {
+  TheStore().log.clear();
+}
 
 }  // namespace refhost

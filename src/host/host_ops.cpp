@@ -22,6 +22,8 @@ ModuleTable DirectorySlot(int slot) {
   return detail::g_directoryCopies[slot];
 }
 
-bool MemblockTableBound() { return detail::g_directoryCopies[kMemblockDirectorySlot] != nullptr; }
+bool MemblockTableBound() {
+  return detail::g_directoryCopies[kMemblockDirectorySlot] != nullptr;
+}
 
 }  // namespace host

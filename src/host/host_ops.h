@@ -70,12 +70,18 @@ inline std::int32_t MemMakeFromSoundOp(std::int32_t memblock, std::int32_t sound
 inline std::int32_t MemMakeFromArrayOp(std::int32_t memblock, std::int32_t array) {
   return CallMem2(MemMakeFromArray, memblock, array);
 }
-inline std::int32_t MemDeleteOp(std::int32_t memblock) { return CallMem1(MemDelete, memblock); }
-inline std::int32_t MemSizeOp(std::int32_t memblock) { return CallMem1(MemSize, memblock); }
+inline std::int32_t MemDeleteOp(std::int32_t memblock) {
+  return CallMem1(MemDelete, memblock);
+}
+inline std::int32_t MemSizeOp(std::int32_t memblock) {
+  return CallMem1(MemSize, memblock);
+}
 inline std::int32_t MemMakeOp(std::int32_t memblock, std::int32_t bytes) {
   return CallMem2(MemMake, memblock, bytes);
 }
-inline std::int32_t MemExistsOp(std::int32_t memblock) { return CallMem1(MemExists, memblock); }
+inline std::int32_t MemExistsOp(std::int32_t memblock) {
+  return CallMem1(MemExists, memblock);
+}
 inline std::int32_t MemReadDwordOp(std::int32_t memblock, std::int32_t offset) {
   return CallMem2(MemReadDword, memblock, offset);
 }

@@ -48,8 +48,8 @@ std::int32_t HOST_CDECL MakeMemblockImage(std::int32_t width, std::int32_t heigh
   if (!host::MemblockTableBound()) return 0;
   if (!(width >= 1 && height >= 1 && depth >= layout::kMinImageDepth)) return 0;
   const std::int32_t bpp = depth / 8;
-  const std::int32_t size = wrap::Add(wrap::Mul(wrap::Mul(width, height), bpp),
-                                      layout::ImageHeader::kPixelsOffset);
+  const std::int32_t size =
+      wrap::Add(wrap::Mul(wrap::Mul(width, height), bpp), layout::ImageHeader::kPixelsOffset);
   const std::int32_t n = numbering::MakeUnderFreshNumber(size);
   if (n == 0) return 0;
   host::MemWriteDwordOp(n, layout::ImageHeader::kWidthOffset, width);

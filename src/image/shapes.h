@@ -9,8 +9,7 @@
 extern "C" {
 // "MBC Circle": centre (x, y).
 std::int32_t HOST_CDECL IMCircle(std::int32_t memblock, std::int32_t x, std::int32_t y,
-                                 std::int32_t diameter, std::int32_t colour,
-                                 std::int32_t fillMode);
+                                 std::int32_t diameter, std::int32_t colour, std::int32_t fillMode);
 // "MBC Cube": top-left corner (x, y), side `size`.
 std::int32_t HOST_CDECL IMCube(std::int32_t memblock, std::int32_t x, std::int32_t y,
                                std::int32_t size, std::int32_t colour, std::int32_t fillMode);

@@ -11,7 +11,9 @@ std::int32_t HighWater = 0;
 std::int32_t FreeCount = 0;
 std::int32_t FreeStack[kFreeStackEntries] = {};
 
-void ReadyFreeStack() { std::memset(FreeStack, 0, sizeof FreeStack); }
+void ReadyFreeStack() {
+  std::memset(FreeStack, 0, sizeof FreeStack);
+}
 
 std::int32_t AllocateNumber() {
   if (FreeCount == 0) {
@@ -54,6 +56,8 @@ void ResetNumbers() {
   FreeCount = 0;
 }
 
-std::int32_t NumbersInUse() { return wrap::Sub(HighWater, FreeCount); }
+std::int32_t NumbersInUse() {
+  return wrap::Sub(HighWater, FreeCount);
+}
 
 }  // namespace numbering

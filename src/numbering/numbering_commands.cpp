@@ -38,7 +38,9 @@ std::int32_t HOST_CDECL MBC_Delete(std::int32_t n) {
   return ReleaseNumber(n);
 }
 
-std::int32_t HOST_CDECL MBC_Count() { return InitState == 1 ? NumbersInUse() : 0; }
+std::int32_t HOST_CDECL MBC_Count() {
+  return InitState == 1 ? NumbersInUse() : 0;
+}
 
 std::int32_t HOST_CDECL MBC_Clear() {
   if (InitState != 1) return 0;

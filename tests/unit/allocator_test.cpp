@@ -1,11 +1,11 @@
 // The allocator on its own: order of numbers handed out, the stack's layout,
 // the odd cases the host can provoke, and the full stack.
+#include "numbering/allocator.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <vector>
-
-#include "numbering/allocator.h"
 
 using namespace numbering;
 

@@ -40,7 +40,9 @@ class BoundHost : public ::testing::Test {
 };
 
 namespace refhost {
-inline void PrintTo(const HostCall& call, std::ostream* os) { *os << Describe(call); }
+inline void PrintTo(const HostCall& call, std::ostream* os) {
+  *os << Describe(call);
+}
 }  // namespace refhost
 
 // Shorthands for expected calls.
@@ -51,8 +53,8 @@ inline refhost::HostCall Bmp(int slot, std::vector<std::int32_t> args, std::int3
   return refhost::HostCall{refhost::Table::Bitmap, slot, std::move(args), result};
 }
 
-#define EXPECT_CALLS(actual, ...)                                              \
-  do {                                                                         \
-    const std::vector<refhost::HostCall> expected_calls_{__VA_ARGS__};         \
-    EXPECT_EQ(refhost::Describe(actual), refhost::Describe(expected_calls_));  \
+#define EXPECT_CALLS(actual, ...)                                             \
+  do {                                                                        \
+    const std::vector<refhost::HostCall> expected_calls_{__VA_ARGS__};        \
+    EXPECT_EQ(refhost::Describe(actual), refhost::Describe(expected_calls_)); \
   } while (0)

@@ -44,9 +44,9 @@ TEST_F(MakeFrom, ArrayImageMeshSoundCallTheirOwnSlots) {
     EXPECT_EQ(MBC_DynamicMakeFromSound(6), 4);
   });
   EXPECT_CALLS(calls, Mem(MemExists, {1}, 0), Mem(MemMakeFromArray, {1, 1234}, 0),
-               Mem(MemExists, {2}, 0), Mem(MemMakeFromImage, {2, 3}, 0),
-               Mem(MemExists, {3}, 0), Mem(MemMakeFromMesh, {3, 8}, 0),
-               Mem(MemExists, {4}, 0), Mem(MemMakeFromSound, {4, 6}, 0));
+               Mem(MemExists, {2}, 0), Mem(MemMakeFromImage, {2, 3}, 0), Mem(MemExists, {3}, 0),
+               Mem(MemMakeFromMesh, {3, 8}, 0), Mem(MemExists, {4}, 0),
+               Mem(MemMakeFromSound, {4, 6}, 0));
   EXPECT_EQ(refhost::MemblockBytes(1), (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
   EXPECT_EQ(refhost::MemblockBytes(2).size(), 16u);
   EXPECT_EQ(refhost::MemblockBytes(3).size(), 12u + 3 * 36);

@@ -1,9 +1,10 @@
 // The four numbering commands against the reference store, with their host
 // call sequences.
+#include "numbering/numbering_commands.h"
+
 #include <climits>
 
 #include "host_fixture.h"
-#include "numbering/numbering_commands.h"
 
 using namespace host;
 using numbering::FreeCount;

@@ -1,10 +1,11 @@
 // Image and mesh memblocks and single-pixel access: layouts, offsets, depths,
 // refusals and hostile arguments.
+#include "image/pixel_access.h"
+
 #include <climits>
 
 #include "host_fixture.h"
 #include "image/layouts.h"
-#include "image/pixel_access.h"
 #include "numbering/numbering_commands.h"
 
 using namespace host;
