@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include "plugin/platform_fake.h"
 #include "host/host_ops.h"
 #include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"

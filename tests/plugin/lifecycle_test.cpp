@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "fake_platform.h"
+#include "plugin/platform_fake.h"
 #include "host/host_ops.h"
 #include "numbering/numbering_commands.h"
 #include "plugin/binding.h"

@@ -1,4 +1,4 @@
-// A platform double for the binding tests: libraries exist only when a test
+// The platform double for the binding tests: libraries exist only when a test
 // adds them, and every call the binding makes is recorded in order as text:
 //
 //   "load RuzazUrovuv.dll -> #1"   or "load ... -> null"

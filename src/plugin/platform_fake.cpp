@@ -1,4 +1,4 @@
-#include "fake_platform.h"
+#include "plugin/platform_fake.h"
 
 #include <cassert>
 
