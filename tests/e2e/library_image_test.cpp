@@ -11,6 +11,7 @@
 namespace {
 
 // Names in the export directory of a loaded module, read from its PE headers.
+// An export reachable by ordinal only has no name: it is listed as "#ordinal".
 std::vector<std::string> ExportNames(HMODULE module) {
   const auto* base = reinterpret_cast<const BYTE*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
@@ -24,6 +25,9 @@ std::vector<std::string> ExportNames(HMODULE module) {
   const auto* nameRvas = reinterpret_cast<const DWORD*>(base + directory->AddressOfNames);
   for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
     names.emplace_back(reinterpret_cast<const char*>(base + nameRvas[i]));
+  }
+  for (DWORD i = directory->NumberOfNames; i < directory->NumberOfFunctions; ++i) {
+    names.push_back("#" + std::to_string(directory->Base + i));
   }
   return names;
 }
