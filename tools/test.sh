@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, configures and builds both targets from scratch,
 # and runs every test: natively under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the 32-bit Windows build under Wine.
+# UndefinedBehaviorSanitizer, a fixed fuzzing run over every command, then the
+# 32-bit Windows build under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,6 +15,12 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --preset native
+
+echo "== fuzz (clang libFuzzer over every command, AddressSanitizer + UndefinedBehaviorSanitizer)"
+rm -rf build/fuzz
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz
 
 echo "== win32 (i686 MinGW-w64, 32-bit programs under Wine)"
 # A virtual display, so that the tests can create real windows.
