@@ -319,6 +319,11 @@ void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
   TheStore().memblocks[n] = std::move(bytes);
 }
 
+std::int32_t DwordAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  if (at > bytes.size() || bytes.size() - at < 4) return 0;
+  return static_cast<std::int32_t>(GetLE(bytes, at, 4));
+}
+
 std::int32_t MemblockCount() {
   return static_cast<std::int32_t>(TheStore().memblocks.size());
 }

@@ -54,6 +54,9 @@ bool MemblockExists(std::int32_t n);
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
 void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
+// The little-endian 32-bit value at `at` in a memblock's bytes, 0 when it does
+// not lie wholly inside them.
+std::int32_t DwordAt(const std::vector<std::uint8_t>& bytes, std::size_t at);
 // The numbers of every memblock, ascending.
 std::vector<std::int32_t> MemblockNumbers();
 

@@ -28,12 +28,9 @@ constexpr std::int64_t kMaxBytes = 1 << 20;
 
 // Mostly the values that break arithmetic, sometimes anything.
 std::int32_t Value(FuzzedDataProvider& in) {
-  static constexpr std::int32_t kEdges[] = {0,       1,           -1,          2,  3,
-                                            4,       5,           7,           8,  12,
-                                            15,      16,          23,          24, 31,
-                                            32,      39,          40,          64, 65535,
-                                            65536,   INT_MAX,     INT_MAX - 1, INT_MIN,
-                                            INT_MIN + 1};
+  static constexpr std::int32_t kEdges[] = {
+      0,  1,  -1, 2,  3,  4,  5,     7,     8,       12,          15,      16,         23,
+      24, 31, 32, 39, 40, 64, 65535, 65536, INT_MAX, INT_MAX - 1, INT_MIN, INT_MIN + 1};
   switch (in.ConsumeIntegralInRange(0, 3)) {
     case 0:
       return in.PickValueInArray(kEdges);
@@ -56,12 +53,7 @@ std::int32_t Near(std::int32_t base, std::int32_t offset) {
 std::int64_t ClaimedPixels(std::int32_t memblock) {
   if (!refhost::MemblockExists(memblock)) return 0;
   const auto bytes = refhost::MemblockBytes(memblock);
-  if (bytes.size() < 8) return 0;
-  auto dword = [&](std::size_t at) {
-    return static_cast<std::int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                     static_cast<std::uint32_t>(bytes[at + 3]) << 24);
-  };
-  return static_cast<std::int64_t>(dword(0)) * dword(4);
+  return static_cast<std::int64_t>(refhost::DwordAt(bytes, 0)) * refhost::DwordAt(bytes, 4);
 }
 
 bool SmallImage(std::int64_t width, std::int64_t height) {

@@ -69,10 +69,7 @@ class StoredImage {
   }
 
  private:
-  std::int32_t Field(std::size_t at) const {
-    return static_cast<std::int32_t>(bytes_[at] | bytes_[at + 1] << 8 | bytes_[at + 2] << 16 |
-                                     static_cast<std::uint32_t>(bytes_[at + 3]) << 24);
-  }
+  std::int32_t Field(std::size_t at) const { return refhost::DwordAt(bytes_, at); }
   std::vector<std::uint8_t> bytes_;
 };
 

@@ -14,11 +14,6 @@ namespace {
 
 using PixelAccess = BoundHost;
 
-std::int32_t Dword(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
-                                   static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-
 TEST_F(PixelAccess, TypicalRequestMakesThenPlotsAtOffset1312) {
   auto calls = CallsOf([] { EXPECT_EQ(MakeMemblockImage(64, 32, 32), 1); });
   EXPECT_CALLS(calls, Mem(MemExists, {1}, 0), Mem(MemMake, {1, 8204}, 0),
@@ -38,9 +33,9 @@ TEST_F(PixelAccess, ImageSizesAndRefusals) {
   EXPECT_EQ(MakeMemblockImage(4, 3, 32), 1);
   const auto image = refhost::MemblockBytes(1);
   ASSERT_EQ(image.size(), 60u);
-  EXPECT_EQ(Dword(image, 0), 4);
-  EXPECT_EQ(Dword(image, 4), 3);
-  EXPECT_EQ(Dword(image, 8), 32);
+  EXPECT_EQ(refhost::DwordAt(image, 0), 4);
+  EXPECT_EQ(refhost::DwordAt(image, 4), 3);
+  EXPECT_EQ(refhost::DwordAt(image, 8), 32);
   EXPECT_EQ(MakeMemblockImage(4, 3, 16), 2);
   EXPECT_EQ(refhost::MemblockBytes(2).size(), 36u);
   EXPECT_EQ(MakeMemblockImage(2, 2, 24), 3);
@@ -68,7 +63,7 @@ TEST_F(PixelAccess, OverflowingSizeWrapsBeforeReachingTheHost) {
   // INT_MAX * INT_MAX = 1; * (INT_MAX / 8 = 268435455) + 12.
   EXPECT_EQ(calls[11], Mem(MemMake, {3, 268435467}, 0));
   // The header lands in the 12-byte block, the rest stays clipped by the host.
-  EXPECT_EQ(Dword(refhost::MemblockBytes(1), 0), 65536);
+  EXPECT_EQ(refhost::DwordAt(refhost::MemblockBytes(1), 0), 65536);
 }
 
 TEST_F(PixelAccess, PlotAtEachEdge) {
@@ -156,9 +151,9 @@ TEST_F(PixelAccess, MeshHeader) {
                Mem(MemWriteDword, {1, 8, 2}, 0));
   const auto mesh = refhost::MemblockBytes(1);
   ASSERT_EQ(mesh.size(), 232u);
-  EXPECT_EQ(Dword(mesh, 0), 338);
-  EXPECT_EQ(Dword(mesh, 4), 36);
-  EXPECT_EQ(Dword(mesh, 8), 2);
+  EXPECT_EQ(refhost::DwordAt(mesh, 0), 338);
+  EXPECT_EQ(refhost::DwordAt(mesh, 4), 36);
+  EXPECT_EQ(refhost::DwordAt(mesh, 8), 2);
   // The count is not validated: -1 asks for 108 * -1 + 16 = -92 bytes.
   calls = CallsOf([] { EXPECT_EQ(PrepareMeshMemblock(-1), 2); });
   EXPECT_EQ(calls[1], Mem(MemMake, {2, -92}, 0));
