@@ -5,7 +5,8 @@
 
 namespace bench {
 
-HostCallFloor::HostCallFloor() : directory_(refhost::Directory()) {}
+HostCallFloor::HostCallFloor()
+    : directory_(reinterpret_cast<host::ModuleDirectory>(refhost::Directory())) {}
 
 std::int32_t HostCallFloor::Locate(std::int32_t memblock, std::int32_t x, std::int32_t y) const {
   if (Exists(memblock) != 1) return -1;

@@ -115,18 +115,25 @@ Workload g_workloads[] = {
     {"IMStretch 256 x 256 to 1024 x 1024", StretchCommand, StretchFloor},
 };
 
-// FNV-1a 64 of the logged calls, then the log is cleared.
-std::uint64_t DigestOfLog() {
+// The calls the store sees while a workload runs in Prepare.
+std::vector<refhost::HostCall> g_calls;
+
+void REFHOST_CDECL Record(const refhost::HostCall* call, void*) {
+  g_calls.push_back(*call);
+}
+
+// FNV-1a 64 of the recorded calls, which are then forgotten.
+std::uint64_t DigestOfCalls() {
   std::uint64_t hash = 14695981039346656037ull;
   auto add = [&hash](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) hash = (hash ^ ((v >> (8 * i)) & 0xFF)) * 1099511628211ull;
   };
-  for (const refhost::HostCall& call : refhost::Log()) {
+  for (const refhost::HostCall& call : g_calls) {
     add(static_cast<std::uint32_t>(call.slot));
-    for (std::int32_t arg : call.args) add(static_cast<std::uint32_t>(arg));
+    for (std::int32_t i = 0; i < call.argCount; ++i) add(static_cast<std::uint32_t>(call.args[i]));
     add(static_cast<std::uint32_t>(call.result));
   }
-  refhost::ClearLog();
+  g_calls.clear();
   return hash;
 }
 
@@ -134,7 +141,7 @@ std::uint64_t DigestOfLog() {
 // and checks once that every floor makes the same host calls as its command.
 void Prepare() {
   refhost::ResetStore();
-  host::BindDirectory(refhost::Directory());
+  host::BindDirectory(reinterpret_cast<host::ModuleDirectory>(refhost::Directory()));
   PutImage(kBoxCanvas, kBoxSide);
   PutImage(kCircleCanvas, kCircleCanvasSide);
   PutImage(kSource, kSourceSide);
@@ -144,27 +151,27 @@ void Prepare() {
     g_sourceIndex.push_back(static_cast<std::int32_t>(std::nearbyint(i * ratio)));
   }
 
-  refhost::StartLog();
+  refhost::SetCallObserver(&Record, nullptr);
   CircleCommand();
-  for (const refhost::HostCall& call : refhost::Log()) {
+  for (const refhost::HostCall& call : g_calls) {
     if (call.slot != host::MemWriteDword) continue;
     const std::int32_t pixel = (call.args[1] - 12) / 4;
     g_circlePoints.push_back({pixel % kCircleCanvasSide, pixel / kCircleCanvasSide});
   }
-  refhost::ClearLog();
+  g_calls.clear();
 
   for (Workload& w : g_workloads) {
     w.command();
-    w.hostCalls = refhost::Log().size();
-    const std::uint64_t commandDigest = DigestOfLog();
+    w.hostCalls = g_calls.size();
+    const std::uint64_t commandDigest = DigestOfCalls();
     w.floor();
-    const std::uint64_t floorCalls = refhost::Log().size();
-    if (DigestOfLog() != commandDigest || floorCalls != w.hostCalls) {
+    const std::uint64_t floorCalls = g_calls.size();
+    if (DigestOfCalls() != commandDigest || floorCalls != w.hostCalls) {
       std::fprintf(stderr, "%s: the floor does not make the command's host calls\n", w.name);
       std::exit(1);
     }
   }
-  refhost::StopLog();
+  refhost::SetCallObserver(nullptr, nullptr);
 }
 
 void Run(benchmark::State& state, const Workload* w, bool floor) {

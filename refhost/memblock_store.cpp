@@ -7,12 +7,31 @@
 #include <unordered_map>
 #include <utility>
 
-#include "host/module_slots.h"
-
 namespace refhost {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Entry = std::uintptr_t;
+
+// The host's memblock module table, slot by slot.
+enum MemblockSlot : std::int32_t {
+  kMemCopy = 1,
+  kMemMakeFromBitmap = 4,
+  kMemMakeFromImage = 5,
+  kMemMakeFromMesh = 6,
+  kMemMakeFromSound = 7,
+  kMemDelete = 10,
+  kMemSize = 12,
+  kMemMake = 13,
+  kMemExists = 14,
+  kMemReadDword = 16,
+  kMemReadWord = 18,
+  kMemWriteDword = 20,
+  kMemWriteWord = 22,
+  kMemMakeFromArray = 23,
+};
+// The host's bitmap module table.
+constexpr std::int32_t kBitmapExists = 11;
 
 struct Picture {
   std::int32_t width;
@@ -27,8 +46,9 @@ struct Store {
   std::map<std::int32_t, std::int32_t> meshes;
   std::map<std::int32_t, std::vector<std::int16_t>> sounds;
   std::map<std::int32_t, Bytes> arrays;
-  bool logging = false;
-  std::vector<HostCall> log;
+  std::uint64_t calls = 0;
+  CallObserver observer = nullptr;
+  void* observerContext = nullptr;
 };
 
 Store& TheStore() {
@@ -36,11 +56,20 @@ Store& TheStore() {
   return store;
 }
 
-std::int32_t Logged(Table table, int slot, std::initializer_list<std::int32_t> args,
+std::int32_t Called(std::int32_t table, std::int32_t slot, std::initializer_list<std::int32_t> args,
                     std::int32_t result) {
   Store& s = TheStore();
-  if (s.logging) s.log.push_back(HostCall{table, slot, std::vector<std::int32_t>(args), result});
+  ++s.calls;
+  if (s.observer != nullptr) {
+    HostCall call{table, slot, static_cast<std::int32_t>(args.size()), {}, result};
+    std::copy(args.begin(), args.end(), call.args);
+    s.observer(&call, s.observerContext);
+  }
   return result;
+}
+
+std::int32_t Mem(std::int32_t slot, std::initializer_list<std::int32_t> args, std::int32_t result) {
+  return Called(kMemblockTable, slot, args, result);
 }
 
 Bytes* Find(std::int32_t n) {
@@ -89,32 +118,32 @@ Bytes PictureMemblock(const Picture& p) {
 
 // ---- Memblock module table --------------------------------------------
 
-std::int32_t HOST_CDECL OpMemCopy(std::int32_t source, std::int32_t target, std::int32_t from,
-                                  std::int32_t to, std::int32_t count) {
+std::int32_t REFHOST_CDECL OpMemCopy(std::int32_t source, std::int32_t target, std::int32_t from,
+                                     std::int32_t to, std::int32_t count) {
   Bytes* src = Find(source);
   Bytes* dst = Find(target);
   if (src && dst && InRange(*src, from, count) && InRange(*dst, to, count) && count > 0) {
     std::memmove(dst->data() + to, src->data() + from, static_cast<std::size_t>(count));
   }
-  return Logged(Table::Memblock, host::MemCopy, {source, target, from, to, count}, 0);
+  return Mem(kMemCopy, {source, target, from, to, count}, 0);
 }
 
-std::int32_t MakeFromPicture(int slot, const std::map<std::int32_t, Picture>& pictures,
+std::int32_t MakeFromPicture(std::int32_t slot, const std::map<std::int32_t, Picture>& pictures,
                              std::int32_t n, std::int32_t resource) {
   auto it = pictures.find(resource);
   if (it != pictures.end() && CanMake(n)) TheStore().memblocks[n] = PictureMemblock(it->second);
-  return Logged(Table::Memblock, slot, {n, resource}, 0);
+  return Mem(slot, {n, resource}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemMakeFromBitmap(std::int32_t n, std::int32_t bitmap) {
-  return MakeFromPicture(host::MemMakeFromBitmap, TheStore().bitmaps, n, bitmap);
+std::int32_t REFHOST_CDECL OpMemMakeFromBitmap(std::int32_t n, std::int32_t bitmap) {
+  return MakeFromPicture(kMemMakeFromBitmap, TheStore().bitmaps, n, bitmap);
 }
 
-std::int32_t HOST_CDECL OpMemMakeFromImage(std::int32_t n, std::int32_t image) {
-  return MakeFromPicture(host::MemMakeFromImage, TheStore().images, n, image);
+std::int32_t REFHOST_CDECL OpMemMakeFromImage(std::int32_t n, std::int32_t image) {
+  return MakeFromPicture(kMemMakeFromImage, TheStore().images, n, image);
 }
 
-std::int32_t HOST_CDECL OpMemMakeFromMesh(std::int32_t n, std::int32_t mesh) {
+std::int32_t REFHOST_CDECL OpMemMakeFromMesh(std::int32_t n, std::int32_t mesh) {
   auto& meshes = TheStore().meshes;
   auto it = meshes.find(mesh);
   if (it != meshes.end() && CanMake(n)) {
@@ -124,10 +153,10 @@ std::int32_t HOST_CDECL OpMemMakeFromMesh(std::int32_t n, std::int32_t mesh) {
     for (std::int32_t v = 0; v < vertices; ++v) b[12 + 36 * static_cast<std::size_t>(v)] = v & 0xff;
     TheStore().memblocks[n] = std::move(b);
   }
-  return Logged(Table::Memblock, host::MemMakeFromMesh, {n, mesh}, 0);
+  return Mem(kMemMakeFromMesh, {n, mesh}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemMakeFromSound(std::int32_t n, std::int32_t sound) {
+std::int32_t REFHOST_CDECL OpMemMakeFromSound(std::int32_t n, std::int32_t sound) {
   auto& sounds = TheStore().sounds;
   auto it = sounds.find(sound);
   if (it != sounds.end() && CanMake(n)) {
@@ -138,172 +167,159 @@ std::int32_t HOST_CDECL OpMemMakeFromSound(std::int32_t n, std::int32_t sound) {
     }
     TheStore().memblocks[n] = std::move(b);
   }
-  return Logged(Table::Memblock, host::MemMakeFromSound, {n, sound}, 0);
+  return Mem(kMemMakeFromSound, {n, sound}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemDelete(std::int32_t n) {
+std::int32_t REFHOST_CDECL OpMemDelete(std::int32_t n) {
   TheStore().memblocks.erase(n);
-  return Logged(Table::Memblock, host::MemDelete, {n}, 0);
+  return Mem(kMemDelete, {n}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemSize(std::int32_t n) {
+std::int32_t REFHOST_CDECL OpMemSize(std::int32_t n) {
   const Bytes* b = Find(n);
-  return Logged(Table::Memblock, host::MemSize, {n}, b ? static_cast<std::int32_t>(b->size()) : 0);
+  return Mem(kMemSize, {n}, b ? static_cast<std::int32_t>(b->size()) : 0);
 }
 
-std::int32_t HOST_CDECL OpMemMake(std::int32_t n, std::int32_t size) {
+std::int32_t REFHOST_CDECL OpMemMake(std::int32_t n, std::int32_t size) {
   if (CanMake(n) && size >= 1 && size <= kMaxMemblockBytes) {
     TheStore().memblocks[n] = Bytes(static_cast<std::size_t>(size), 0);
   }
-  return Logged(Table::Memblock, host::MemMake, {n, size}, 0);
+  return Mem(kMemMake, {n, size}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemExists(std::int32_t n) {
-  return Logged(Table::Memblock, host::MemExists, {n}, Find(n) ? 1 : 0);
+std::int32_t REFHOST_CDECL OpMemExists(std::int32_t n) {
+  return Mem(kMemExists, {n}, Find(n) ? 1 : 0);
 }
 
-std::int32_t Read(int slot, std::int32_t n, std::int32_t offset, int bytes) {
+std::int32_t Read(std::int32_t slot, std::int32_t n, std::int32_t offset, int bytes) {
   const Bytes* b = Find(n);
   std::int32_t value = 0;
   if (b && InRange(*b, offset, bytes)) {
     value = static_cast<std::int32_t>(GetLE(*b, static_cast<std::size_t>(offset), bytes));
   }
-  return Logged(Table::Memblock, slot, {n, offset}, value);
+  return Mem(slot, {n, offset}, value);
 }
 
-std::int32_t Write(int slot, std::int32_t n, std::int32_t offset, std::int32_t value, int bytes) {
+std::int32_t Write(std::int32_t slot, std::int32_t n, std::int32_t offset, std::int32_t value,
+                   int bytes) {
   Bytes* b = Find(n);
   if (b && InRange(*b, offset, bytes)) {
     PutLE(*b, static_cast<std::size_t>(offset), static_cast<std::uint32_t>(value), bytes);
   }
-  return Logged(Table::Memblock, slot, {n, offset, value}, 0);
+  return Mem(slot, {n, offset, value}, 0);
 }
 
-std::int32_t HOST_CDECL OpMemReadDword(std::int32_t n, std::int32_t offset) {
-  return Read(host::MemReadDword, n, offset, 4);
+std::int32_t REFHOST_CDECL OpMemReadDword(std::int32_t n, std::int32_t offset) {
+  return Read(kMemReadDword, n, offset, 4);
 }
-std::int32_t HOST_CDECL OpMemReadWord(std::int32_t n, std::int32_t offset) {
-  return Read(host::MemReadWord, n, offset, 2);
+std::int32_t REFHOST_CDECL OpMemReadWord(std::int32_t n, std::int32_t offset) {
+  return Read(kMemReadWord, n, offset, 2);
 }
-std::int32_t HOST_CDECL OpMemWriteDword(std::int32_t n, std::int32_t offset, std::int32_t value) {
-  return Write(host::MemWriteDword, n, offset, value, 4);
+std::int32_t REFHOST_CDECL OpMemWriteDword(std::int32_t n, std::int32_t offset,
+                                           std::int32_t value) {
+  return Write(kMemWriteDword, n, offset, value, 4);
 }
-std::int32_t HOST_CDECL OpMemWriteWord(std::int32_t n, std::int32_t offset, std::int32_t value) {
-  return Write(host::MemWriteWord, n, offset, value, 2);
+std::int32_t REFHOST_CDECL OpMemWriteWord(std::int32_t n, std::int32_t offset, std::int32_t value) {
+  return Write(kMemWriteWord, n, offset, value, 2);
 }
 
-std::int32_t HOST_CDECL OpMemMakeFromArray(std::int32_t n, std::int32_t reference) {
+std::int32_t REFHOST_CDECL OpMemMakeFromArray(std::int32_t n, std::int32_t reference) {
   auto& arrays = TheStore().arrays;
   auto it = arrays.find(reference);
   if (it != arrays.end() && CanMake(n) && !it->second.empty()) {
     TheStore().memblocks[n] = it->second;
   }
-  return Logged(Table::Memblock, host::MemMakeFromArray, {n, reference}, 0);
+  return Mem(kMemMakeFromArray, {n, reference}, 0);
 }
 
 // ---- Bitmap module table -----------------------------------------------
 
-std::int32_t HOST_CDECL OpBitmapExists(std::int32_t bitmap) {
+std::int32_t REFHOST_CDECL OpBitmapExists(std::int32_t bitmap) {
   const auto& bitmaps = TheStore().bitmaps;
-  return Logged(Table::Bitmap, host::BitmapExists, {bitmap}, bitmaps.count(bitmap) != 0 ? 1 : 0);
+  return Called(kBitmapTable, kBitmapExists, {bitmap}, bitmaps.count(bitmap) != 0 ? 1 : 0);
 }
+
+// ---- Tables --------------------------------------------------------------
+
+struct Operation {
+  std::int32_t table;
+  std::int32_t slot;
+  const char* name;
+  Entry entry;
+};
 
 template <typename Fn>
-host::TableEntry Entry(Fn fn) {
-  return reinterpret_cast<host::TableEntry>(fn);
+Entry At(Fn fn) {
+  return reinterpret_cast<Entry>(fn);
 }
 
-// Slots the plug-in does not use stay 0.
-host::TableEntry g_memblockTable[32] = {};
-host::TableEntry g_bitmapTable[16] = {};
-// Other modules the host has; the plug-in never calls into them.
-host::TableEntry g_otherTables[kDirectorySlots][4] = {};
-host::ModuleTable g_directory[kDirectorySlots] = {};
+const Operation kOperations[] = {
+    {kMemblockTable, kMemCopy, "MemCopy", At(OpMemCopy)},
+    {kMemblockTable, kMemMakeFromBitmap, "MemMakeFromBitmap", At(OpMemMakeFromBitmap)},
+    {kMemblockTable, kMemMakeFromImage, "MemMakeFromImage", At(OpMemMakeFromImage)},
+    {kMemblockTable, kMemMakeFromMesh, "MemMakeFromMesh", At(OpMemMakeFromMesh)},
+    {kMemblockTable, kMemMakeFromSound, "MemMakeFromSound", At(OpMemMakeFromSound)},
+    {kMemblockTable, kMemDelete, "MemDelete", At(OpMemDelete)},
+    {kMemblockTable, kMemSize, "MemSize", At(OpMemSize)},
+    {kMemblockTable, kMemMake, "MemMake", At(OpMemMake)},
+    {kMemblockTable, kMemExists, "MemExists", At(OpMemExists)},
+    {kMemblockTable, kMemReadDword, "MemReadDword", At(OpMemReadDword)},
+    {kMemblockTable, kMemReadWord, "MemReadWord", At(OpMemReadWord)},
+    {kMemblockTable, kMemWriteDword, "MemWriteDword", At(OpMemWriteDword)},
+    {kMemblockTable, kMemWriteWord, "MemWriteWord", At(OpMemWriteWord)},
+    {kMemblockTable, kMemMakeFromArray, "MemMakeFromArray", At(OpMemMakeFromArray)},
+    {kBitmapTable, kBitmapExists, "BitmapExists", At(OpBitmapExists)},
+};
+
+// Slots the plug-in does not use stay 0; the other modules the host has
+// are all-zero tables the plug-in never calls into.
+Entry g_memblockTable[32] = {};
+Entry g_bitmapTable[16] = {};
+Entry g_otherTables[kDirectorySlots][4] = {};
+const Entry* g_directory[kDirectorySlots] = {};
 
 void FillTables() {
-  g_memblockTable[host::MemCopy] = Entry(OpMemCopy);
-  g_memblockTable[host::MemMakeFromBitmap] = Entry(OpMemMakeFromBitmap);
-  g_memblockTable[host::MemMakeFromImage] = Entry(OpMemMakeFromImage);
-  g_memblockTable[host::MemMakeFromMesh] = Entry(OpMemMakeFromMesh);
-  g_memblockTable[host::MemMakeFromSound] = Entry(OpMemMakeFromSound);
-  g_memblockTable[host::MemDelete] = Entry(OpMemDelete);
-  g_memblockTable[host::MemSize] = Entry(OpMemSize);
-  g_memblockTable[host::MemMake] = Entry(OpMemMake);
-  g_memblockTable[host::MemExists] = Entry(OpMemExists);
-  g_memblockTable[host::MemReadDword] = Entry(OpMemReadDword);
-  g_memblockTable[host::MemReadWord] = Entry(OpMemReadWord);
-  g_memblockTable[host::MemWriteDword] = Entry(OpMemWriteDword);
-  g_memblockTable[host::MemWriteWord] = Entry(OpMemWriteWord);
-  g_memblockTable[host::MemMakeFromArray] = Entry(OpMemMakeFromArray);
-  g_bitmapTable[host::BitmapExists] = Entry(OpBitmapExists);
-  for (int slot = 0; slot < kDirectorySlots; ++slot) g_directory[slot] = g_otherTables[slot];
-  g_directory[host::kMemblockDirectorySlot] = g_memblockTable;
-  g_directory[host::kBitmapDirectorySlot] = g_bitmapTable;
-}
-
-const char* SlotName(Table table, int slot) {
-  if (table == Table::Bitmap) return slot == host::BitmapExists ? "BitmapExists" : "Bitmap?";
-  switch (slot) {
-    case host::MemCopy:
-      return "MemCopy";
-    case host::MemMakeFromBitmap:
-      return "MemMakeFromBitmap";
-    case host::MemMakeFromImage:
-      return "MemMakeFromImage";
-    case host::MemMakeFromMesh:
-      return "MemMakeFromMesh";
-    case host::MemMakeFromSound:
-      return "MemMakeFromSound";
-    case host::MemDelete:
-      return "MemDelete";
-    case host::MemSize:
-      return "MemSize";
-    case host::MemMake:
-      return "MemMake";
-    case host::MemExists:
-      return "MemExists";
-    case host::MemReadDword:
-      return "MemReadDword";
-    case host::MemReadWord:
-      return "MemReadWord";
-    case host::MemWriteDword:
-      return "MemWriteDword";
-    case host::MemWriteWord:
-      return "MemWriteWord";
-    case host::MemMakeFromArray:
-      return "MemMakeFromArray";
-    default:
-      return "Mem?";
+  for (const Operation& op : kOperations) {
+    (op.table == kMemblockTable ? g_memblockTable : g_bitmapTable)[op.slot] = op.entry;
   }
+  for (int slot = 0; slot < kDirectorySlots; ++slot) g_directory[slot] = g_otherTables[slot];
+  g_directory[kMemblockTableSlot] = g_memblockTable;
+  g_directory[kBitmapTableSlot] = g_bitmapTable;
 }
 
 }  // namespace
 
+bool operator==(const HostCall& a, const HostCall& b) {
+  return a.table == b.table && a.slot == b.slot && a.argCount == b.argCount &&
+         std::equal(a.args, a.args + a.argCount, b.args) && a.result == b.result;
+}
+
 std::string Describe(const HostCall& call) {
-  std::string text = SlotName(call.table, call.slot);
+  std::string text = "?";
+  for (const Operation& op : kOperations) {
+    if (op.table == call.table && op.slot == call.slot) text = op.name;
+  }
   text += '(';
-  for (std::size_t i = 0; i < call.args.size(); ++i) {
+  for (std::int32_t i = 0; i < call.argCount && i < 5; ++i) {
     if (i) text += ", ";
     text += std::to_string(call.args[i]);
   }
-  text += ") -> " + std::to_string(call.result);
-  return text;
+  return text + ") -> " + std::to_string(call.result);
 }
 
 std::string Describe(const std::vector<HostCall>& calls) {
   std::string text;
-  for (const HostCall& call : calls) text += Describe(call) + "\n";
+  for (const HostCall& call : calls) text += (text.empty() ? "" : "; ") + Describe(call);
   return text;
 }
 
-host::ModuleDirectory Directory() {
-  if (g_directory[host::kMemblockDirectorySlot] == nullptr) FillTables();
-  return g_directory;
+const void* const* Directory() {
+  if (g_directory[kMemblockTableSlot] == nullptr) FillTables();
+  return reinterpret_cast<const void* const*>(g_directory);
 }
 
 void ResetStore() {
-  Store& s = TheStore();
-  s = Store{};
+  TheStore() = Store{};
 }
 
 bool MemblockExists(std::int32_t n) {
@@ -317,11 +333,6 @@ std::vector<std::uint8_t> MemblockBytes(std::int32_t n) {
 
 void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
   TheStore().memblocks[n] = std::move(bytes);
-}
-
-std::int32_t DwordAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  if (at > bytes.size() || bytes.size() - at < 4) return 0;
-  return static_cast<std::int32_t>(GetLE(bytes, at, 4));
 }
 
 std::int32_t MemblockCount() {
@@ -359,17 +370,13 @@ void AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes) {
   TheStore().arrays[reference] = std::move(bytes);
 }
 
-void StartLog() {
-  TheStore().logging = true;
+std::uint64_t CallCount() {
+  return TheStore().calls;
 }
-void StopLog() {
-  TheStore().logging = false;
-}
-const std::vector<HostCall>& Log() {
-  return TheStore().log;
-}
-void ClearLog() {
-  TheStore().log.clear();
+
+void SetCallObserver(CallObserver observer, void* context) {
+  TheStore().observer = observer;
+  TheStore().observerContext = context;
 }
 
 }  // namespace refhost

@@ -2,10 +2,16 @@
 // bitmap module tables, with the minimal resources (bitmaps, images, meshes,
 // sounds, script arrays) that memblocks are made from.
 //
+// It is written from the host's side: the directory layout, the slot of every
+// operation and the calling convention below are the host's own, stated here
+// and nowhere taken from the plug-in, so that a plug-in that calls a wrong slot
+// or passes arguments in a wrong order fails against it.
+//
 // Every access is bounds-checked: a number that names no memblock, or an
 // offset or count outside the block, reads 0 and writes nothing, whatever the
-// arguments. The store can log every host call (table, slot, arguments,
-// result) so that tests can assert exact call sequences.
+// arguments. Every host call is counted, and an observer, when set, sees each
+// one as it happens (table, slot, arguments, result); nothing is stored per
+// call, so a command may make any number of them.
 //
 // The operations are plain functions reached through the tables, as the host's
 // are, so the store is one process-wide instance.
@@ -15,48 +21,58 @@
 #include <string>
 #include <vector>
 
-#include "host/host_abi.h"
+// The host's calling convention: 32-bit integers pushed right to left,
+// removed by the caller, a 32-bit result.
+#if defined(__i386__)
+#define REFHOST_CDECL __attribute__((cdecl))
+#else
+#define REFHOST_CDECL
+#endif
 
 namespace refhost {
 
-enum class Table { Memblock, Bitmap };
+// The directory: 32 pointers to module tables, slot 0 included, so that a
+// plug-in reading a slot it should not shows up as a call through 0.
+constexpr int kDirectorySlots = 32;
+constexpr int kBitmapTableSlot = 3;
+constexpr int kMemblockTableSlot = 13;
 
+// Which table an operation sits in, and its slot there.
+enum : std::int32_t { kMemblockTable = 0, kBitmapTable = 1 };
+
+// One host call as the store saw it: a plain value, the same on both sides of
+// a library boundary.
 struct HostCall {
-  Table table;
-  int slot;
-  std::vector<std::int32_t> args;
+  std::int32_t table;  // kMemblockTable or kBitmapTable
+  std::int32_t slot;
+  std::int32_t argCount;  // 0 to 5
+  std::int32_t args[5];
   std::int32_t result;
-
-  bool operator==(const HostCall& other) const {
-    return table == other.table && slot == other.slot && args == other.args &&
-           result == other.result;
-  }
 };
+bool operator==(const HostCall& a, const HostCall& b);
 
-// "MemExists(1) -> 0" style text for failure messages and log dumps.
+// Called for every host call while set; `context` is what was given with it.
+using CallObserver = void(REFHOST_CDECL*)(const HostCall* call, void* context);
+
+// "MemExists(1) -> 0": the operation's name, its arguments and its result.
 std::string Describe(const HostCall& call);
+// The calls joined with "; ".
 std::string Describe(const std::vector<HostCall>& calls);
 
 // The largest memblock the store makes; bigger requests make nothing.
 constexpr std::int32_t kMaxMemblockBytes = 64 * 1024 * 1024;
-// Directory slots served with a table (slot 0 included, so that reading it
-// would be visible); the memblock table at 13, the bitmap table at 3.
-constexpr int kDirectorySlots = 32;
 
 // The directory the companion library hands over.
-host::ModuleDirectory Directory();
+const void* const* Directory();
 
-// Forgets every memblock, resource and logged call; logging off.
+// Forgets every memblock and resource, the call count and the observer.
 void ResetStore();
 
-// Direct access for tests and the runner: none of these is logged.
+// Direct access for tests and the runner: none of these is a host call.
 bool MemblockExists(std::int32_t n);
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
 void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
-// The little-endian 32-bit value at `at` in a memblock's bytes, 0 when it does
-// not lie wholly inside them.
-std::int32_t DwordAt(const std::vector<std::uint8_t>& bytes, std::size_t at);
 // The numbers of every memblock, ascending.
 std::vector<std::int32_t> MemblockNumbers();
 
@@ -75,10 +91,9 @@ void AddSound(std::int32_t n, std::vector<std::int16_t> samples);
 // A script array under its reference; its memblock is the array's bytes.
 void AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes);
 
-// Call log.
-void StartLog();
-void StopLog();
-const std::vector<HostCall>& Log();
-void ClearLog();
+// Host calls made since the store was reset.
+std::uint64_t CallCount();
+// Sets the observer (null: none).
+void SetCallObserver(CallObserver observer, void* context);
 
 }  // namespace refhost

@@ -1,11 +1,11 @@
 // The stand-in "RuzazUrovuv.dll": the reference store behind the directory the
 // plug-in binds to, plus the set-up and inspection exports of companion_api.h.
+// Natively the same functions are linked into the test programs.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "refhost/companion/companion_api.h"
-#include "refhost/memblock_store.h"
 
 namespace {
 
@@ -30,53 +30,55 @@ std::vector<std::int32_t> PixelsOf(const std::int32_t* pixels, std::int32_t widt
 extern "C" {
 
 // The host's entry: the address of the module directory.
-host::ModuleDirectory HOST_CDECL VarIvoziVavu() {
+const void* const* REFHOST_CDECL VarIvoziVavu() {
   ++g_directoryRequests;
   return refhost::Directory();
 }
 
-void HOST_CDECL RefhostResetStore() {
+void REFHOST_CDECL RefhostResetStore() {
   refhost::ResetStore();
   g_directoryRequests = 0;
 }
 
-void HOST_CDECL RefhostAddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
-                                 const std::int32_t* pixels) {
+void REFHOST_CDECL RefhostAddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
+                                    const std::int32_t* pixels) {
   refhost::AddBitmap(n, width, height, PixelsOf(pixels, width, height));
 }
 
-void HOST_CDECL RefhostAddImage(std::int32_t n, std::int32_t width, std::int32_t height,
-                                const std::int32_t* pixels) {
+void REFHOST_CDECL RefhostAddImage(std::int32_t n, std::int32_t width, std::int32_t height,
+                                   const std::int32_t* pixels) {
   refhost::AddImage(n, width, height, PixelsOf(pixels, width, height));
 }
 
-void HOST_CDECL RefhostAddMesh(std::int32_t n, std::int32_t vertices) {
+void REFHOST_CDECL RefhostAddMesh(std::int32_t n, std::int32_t vertices) {
   refhost::AddMesh(n, vertices);
 }
 
-void HOST_CDECL RefhostAddSound(std::int32_t n, const std::int16_t* samples, std::int32_t count) {
+void REFHOST_CDECL RefhostAddSound(std::int32_t n, const std::int16_t* samples,
+                                   std::int32_t count) {
   refhost::AddSound(n, CopyOf(samples, count));
 }
 
-void HOST_CDECL RefhostAddArray(std::int32_t reference, const std::uint8_t* bytes,
-                                std::int32_t count) {
+void REFHOST_CDECL RefhostAddArray(std::int32_t reference, const std::uint8_t* bytes,
+                                   std::int32_t count) {
   refhost::AddArray(reference, CopyOf(bytes, count));
 }
 
-void HOST_CDECL RefhostPutMemblock(std::int32_t n, const std::uint8_t* bytes, std::int32_t count) {
+void REFHOST_CDECL RefhostPutMemblock(std::int32_t n, const std::uint8_t* bytes,
+                                      std::int32_t count) {
   refhost::PutMemblock(n, CopyOf(bytes, count));
 }
 
-std::int32_t HOST_CDECL RefhostMemblockExists(std::int32_t n) {
+std::int32_t REFHOST_CDECL RefhostMemblockExists(std::int32_t n) {
   return refhost::MemblockExists(n) ? 1 : 0;
 }
 
-std::int32_t HOST_CDECL RefhostMemblockCount() {
+std::int32_t REFHOST_CDECL RefhostMemblockCount() {
   return refhost::MemblockCount();
 }
 
 // Writes up to `capacity` numbers, ascending; returns how many there are.
-std::int32_t HOST_CDECL RefhostListMemblocks(std::int32_t* numbers, std::int32_t capacity) {
+std::int32_t REFHOST_CDECL RefhostListMemblocks(std::int32_t* numbers, std::int32_t capacity) {
   const std::vector<std::int32_t> all = refhost::MemblockNumbers();
   const std::size_t shown = std::min(all.size(), static_cast<std::size_t>(std::max(capacity, 0)));
   if (numbers != nullptr) std::copy_n(all.begin(), shown, numbers);
@@ -85,8 +87,8 @@ std::int32_t HOST_CDECL RefhostListMemblocks(std::int32_t* numbers, std::int32_t
 
 // Copies up to `capacity` bytes; returns the memblock's size, or -1 when there
 // is no such memblock (a memblock is never empty).
-std::int32_t HOST_CDECL RefhostReadMemblock(std::int32_t n, std::uint8_t* bytes,
-                                            std::int32_t capacity) {
+std::int32_t REFHOST_CDECL RefhostReadMemblock(std::int32_t n, std::uint8_t* bytes,
+                                               std::int32_t capacity) {
   if (!refhost::MemblockExists(n)) return -1;
   const std::vector<std::uint8_t> block = refhost::MemblockBytes(n);
   const std::size_t shown = std::min(block.size(), static_cast<std::size_t>(std::max(capacity, 0)));
@@ -94,36 +96,15 @@ std::int32_t HOST_CDECL RefhostReadMemblock(std::int32_t n, std::uint8_t* bytes,
   return static_cast<std::int32_t>(block.size());
 }
 
-void HOST_CDECL RefhostStartLog() {
-  refhost::StartLog();
-}
-void HOST_CDECL RefhostStopLog() {
-  refhost::StopLog();
-}
-void HOST_CDECL RefhostClearLog() {
-  refhost::ClearLog();
-}
-std::int32_t HOST_CDECL RefhostLogCount() {
-  return static_cast<std::int32_t>(refhost::Log().size());
+void REFHOST_CDECL RefhostSetCallObserver(refhost::CallObserver observer, void* context) {
+  refhost::SetCallObserver(observer, context);
 }
 
-// Fills `record` with logged call `index`; returns 1, or 0 past the end.
-std::int32_t HOST_CDECL RefhostLogEntry(std::int32_t index, refhost::CallRecord* record) {
-  const auto& log = refhost::Log();
-  if (index < 0 || static_cast<std::size_t>(index) >= log.size() || record == nullptr) return 0;
-  const refhost::HostCall& call = log[static_cast<std::size_t>(index)];
-  *record = refhost::CallRecord{};
-  record->table = call.table == refhost::Table::Memblock ? 0 : 1;
-  record->slot = call.slot;
-  record->result = call.result;
-  const std::size_t count =
-      std::min(call.args.size(), static_cast<std::size_t>(refhost::kMaxCallArgs));
-  record->argCount = static_cast<std::int32_t>(count);
-  std::copy_n(call.args.begin(), count, record->args);
-  return 1;
+std::uint64_t REFHOST_CDECL RefhostCallCount() {
+  return refhost::CallCount();
 }
 
-std::int32_t HOST_CDECL RefhostDirectoryRequests() {
+std::int32_t REFHOST_CDECL RefhostDirectoryRequests() {
   return g_directoryRequests;
 }
 

@@ -6,21 +6,11 @@
 
 #include <cstdint>
 
-#include "host/host_abi.h"
+#include "refhost/memblock_store.h"
 
 namespace refhost {
 
-// One logged host call as the companion hands it out.
-struct CallRecord {
-  std::int32_t table;  // 0 memblock module table, 1 bitmap module table
-  std::int32_t slot;
-  std::int32_t result;
-  std::int32_t argCount;  // 0 to kMaxCallArgs
-  std::int32_t args[5];
-};
-constexpr int kMaxCallArgs = 5;
-
-// Export names and signatures, one pair per export.
+// Export names (after "Refhost") and signatures, one entry per export.
 #define REFHOST_COMPANION_EXPORTS(X)                                                           \
   X(ResetStore, void, (void))                                                                  \
   X(AddBitmap, void,                                                                           \
@@ -35,11 +25,8 @@ constexpr int kMaxCallArgs = 5;
   X(MemblockCount, std::int32_t, (void))                                                       \
   X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))              \
   X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity)) \
-  X(StartLog, void, (void))                                                                    \
-  X(StopLog, void, (void))                                                                     \
-  X(ClearLog, void, (void))                                                                    \
-  X(LogCount, std::int32_t, (void))                                                            \
-  X(LogEntry, std::int32_t, (std::int32_t index, CallRecord * record))                         \
+  X(SetCallObserver, void, (refhost::CallObserver observer, void* context))                    \
+  X(CallCount, std::uint64_t, (void))                                                          \
   X(DirectoryRequests, std::int32_t, (void))
 
 }  // namespace refhost

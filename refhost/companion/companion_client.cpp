@@ -2,11 +2,10 @@
 
 namespace refhost {
 
-bool CompanionClient::Resolve(HMODULE module) {
+bool CompanionClient::Resolve(const ExportLookup& lookup) {
   missing_.clear();
-#define REFHOST_RESOLVE_POINTER(name, result, params)                    \
-  name = reinterpret_cast<decltype(name)>(                               \
-      reinterpret_cast<void*>(GetProcAddress(module, "Refhost" #name))); \
+#define REFHOST_RESOLVE_POINTER(name, result, params)                                  \
+  name = reinterpret_cast<decltype(name)>(const_cast<void*>(lookup("Refhost" #name))); \
   if (name == nullptr && missing_.empty()) missing_ = "Refhost" #name;
   REFHOST_COMPANION_EXPORTS(REFHOST_RESOLVE_POINTER)
 #undef REFHOST_RESOLVE_POINTER
@@ -27,20 +26,6 @@ std::vector<std::int32_t> CompanionClient::Numbers() const {
     ListMemblocks(numbers.data(), static_cast<std::int32_t>(numbers.size()));
   }
   return numbers;
-}
-
-std::vector<HostCall> CompanionClient::Calls() const {
-  std::vector<HostCall> calls;
-  CallRecord record{};
-  for (std::int32_t i = 0; LogEntry(i, &record) == 1; ++i) calls.push_back(ToHostCall(record));
-  return calls;
-}
-
-HostCall ToHostCall(const CallRecord& record) {
-  HostCall call{record.table == 0 ? Table::Memblock : Table::Bitmap, record.slot,
-                std::vector<std::int32_t>(record.args, record.args + record.argCount),
-                record.result};
-  return call;
 }
 
 }  // namespace refhost

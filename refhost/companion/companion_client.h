@@ -1,28 +1,29 @@
-// The companion's set-up and inspection exports, resolved by name from a
-// loaded "RuzazUrovuv.dll": how the runner and the tests reach the store that
-// the plug-in writes into (a store linked into the program itself would be a
-// different one).
+// The companion's set-up and inspection exports, resolved by name: from a
+// loaded "RuzazUrovuv.dll" (how the runner and the tests reach the store that
+// the plug-in writes into; a store linked into the program itself would be a
+// different one), or natively from the same functions linked in.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "refhost/companion/companion_api.h"
-#include "refhost/memblock_store.h"
 
 namespace refhost {
 
+// The address of an export by name, or null.
+using ExportLookup = std::function<const void*(const char* name)>;
+
 class CompanionClient {
  public:
-  // Resolves every export of `module`; false (and nothing usable) when one is
-  // missing, naming it in MissingExport().
-  bool Resolve(HMODULE module);
+  // Resolves every export through `lookup`; false (and nothing usable) when
+  // one is missing, naming it in MissingExport().
+  bool Resolve(const ExportLookup& lookup);
   const std::string& MissingExport() const { return missing_; }
 
-#define REFHOST_DECLARE_POINTER(name, result, params) result(HOST_CDECL* name) params = nullptr;
+#define REFHOST_DECLARE_POINTER(name, result, params) result(REFHOST_CDECL* name) params = nullptr;
   REFHOST_COMPANION_EXPORTS(REFHOST_DECLARE_POINTER)
 #undef REFHOST_DECLARE_POINTER
 
@@ -30,14 +31,9 @@ class CompanionClient {
   std::vector<std::uint8_t> Bytes(std::int32_t n) const;
   // Every memblock number, ascending.
   std::vector<std::int32_t> Numbers() const;
-  // The calls logged so far, as the store describes them.
-  std::vector<HostCall> Calls() const;
 
  private:
   std::string missing_;
 };
-
-// The companion's record as the store's own type, for comparisons and Describe.
-HostCall ToHostCall(const CallRecord& record);
 
 }  // namespace refhost

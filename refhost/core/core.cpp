@@ -1,7 +1,6 @@
 // The stand-in "ZavarOvur.dll": the host core's one entry the plug-in uses.
 #include <windows.h>
 
-#include "host/host_abi.h"
 #include "refhost/core/host_globals.h"
 
 namespace {
@@ -11,7 +10,7 @@ refhost::HostGlobals g_globals = {refhost::kHostGlobalsSignature, sizeof(refhost
 
 // Exported as "?GetGlobPtr@@YAKXZ" by the .def file: a parameterless cdecl
 // function returning an unsigned 32-bit value, the host's global-data pointer.
-extern "C" DWORD HOST_CDECL RefhostGetGlobPtr() {
+extern "C" DWORD __cdecl RefhostGetGlobPtr() {
   ++g_globals.globRequests;
   return static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(&g_globals));
 }

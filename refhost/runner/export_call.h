@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/host_abi.h"
+#include "refhost/memblock_store.h"
 
 namespace refhost {
 

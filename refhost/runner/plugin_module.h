@@ -7,20 +7,14 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "refhost/runner/command_row.h"
+#include "refhost/runner/command_set.h"
 
 namespace refhost {
 
 constexpr char kPluginFileName[] = "DoduzIridizeruRediro.dll";
 constexpr char kLoadHookExport[] = "?Constructor@@YAXXZ";
 constexpr char kUnloadHookExport[] = "Destructor";
-
-struct PluginCommand {
-  CommandRow row;
-  const void* address;
-};
 
 // String `id` of `module`'s string table exactly as stored (no terminator is
 // added or needed); false when there is no such string.
@@ -43,22 +37,15 @@ class PluginModule {
   bool Unload();
 
   HMODULE Handle() const { return module_; }
-  const std::vector<PluginCommand>& Commands() const { return commands_; }
-  std::vector<CommandRow> Rows() const;
-  // The command a script line calls: by name, without case, and argument count.
-  const PluginCommand* Find(const std::string& name, std::size_t argCount) const;
+  const CommandSet& Commands() const { return commands_; }
 
   void CallLoadHook() const;
   std::int32_t CallUnloadHook() const;
 
  private:
-  bool ReadCommandTable(std::string* error);
-
   HMODULE module_ = nullptr;
   std::string fileName_;
-  std::vector<PluginCommand> commands_;
-  const void* loadHook_ = nullptr;
-  const void* unloadHook_ = nullptr;
+  CommandSet commands_;
 };
 
 }  // namespace refhost

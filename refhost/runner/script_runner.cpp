@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
+#include "refhost/runner/directives.h"
 #include "refhost/runner/export_call.h"
-#include "refhost/runner/png_export.h"
+#include "refhost/runner/file_names.h"
+#include "refhost/runner/png_file.h"
 
 namespace refhost {
 namespace {
@@ -13,45 +16,50 @@ namespace {
 constexpr std::size_t kEchoWidth = 56;
 constexpr std::int32_t kLargestResourceSide = 4096;
 constexpr std::int32_t kLargestScriptMemblock = 64 * 1024 * 1024;
+constexpr std::int32_t kLargestScale = 64;
 
 std::string Padded(std::string text, std::size_t width) {
   if (text.size() < width) text.resize(width, ' ');
   return text;
 }
 
-std::string Hex(std::int32_t value) {
+std::string Hex(std::uint32_t value, int digits) {
   char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
   return text;
 }
 
 // Values past 0xFFFF are most likely colours; they read better in hex.
 std::string Shown(std::int32_t value) {
-  if (value > 0xFFFF || value < -0xFFFF) return std::to_string(value) + " (" + Hex(value) + ")";
+  if (value > 0xFFFF || value < -0xFFFF) {
+    return std::to_string(value) + " (" + Hex(static_cast<std::uint32_t>(value), 8) + ")";
+  }
   return std::to_string(value);
 }
 
+// The line without its comment and surrounding blanks, as it is echoed.
 std::string Code(const std::string& line) {
-  const std::size_t hash = line.find('#');
-  std::string code = line.substr(0, hash);
+  std::string code = line.substr(0, line.find('#'));
   const auto notBlank = [](char c) { return c != ' ' && c != '\t' && c != '\r'; };
   code.erase(code.begin(), std::find_if(code.begin(), code.end(), notBlank));
   code.erase(std::find_if(code.rbegin(), code.rend(), notBlank).base(), code.end());
-  return code;
+  return Escaped(code);
 }
 
 bool SideInRange(std::int32_t side) {
   return side >= 1 && side <= kLargestResourceSide;
 }
 
-}  // namespace
-
-const std::vector<std::string>& DirectiveWords() {
-  static const std::vector<std::string> words = {"print", "expect",    "bitmap", "image",
-                                                 "mesh",  "sound",     "array",  "memblock",
-                                                 "show",  "memblocks", "save",   "call"};
-  return words;
+std::string Plural(std::uint64_t n, const char* word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
+
+std::uint32_t Rgb(const RgbImage& image, std::size_t pixel) {
+  const std::uint8_t* p = &image.rgb[pixel * 3];
+  return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+}
+
+}  // namespace
 
 std::vector<std::int32_t> TestPattern(std::int32_t width, std::int32_t height) {
   std::vector<std::int32_t> pixels;
@@ -67,27 +75,28 @@ std::vector<std::int32_t> TestPattern(std::int32_t width, std::int32_t height) {
   return pixels;
 }
 
-ScriptRunner::ScriptRunner(const PluginModule& plugin, const CompanionClient& host,
-                           std::string outputFolder, std::ostream& out)
-    : plugin_(plugin), host_(host), outputFolder_(std::move(outputFolder)), out_(out) {
+ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
+                           RunnerOptions options, std::ostream& out)
+    : plugin_(plugin), host_(host), options_(std::move(options)), out_(out) {
   for (const PluginCommand& command : plugin_.Commands()) {
     commandNames_.push_back(command.row.scriptName);
   }
 }
 
 RunResult ScriptRunner::Run(std::istream& script) {
+  const std::vector<std::string> directives = DirectiveWords();
   std::string line;
   while (std::getline(script, line)) {
     ++lineNumber_;
-    const ParsedLine parsed = ParseScriptLine(line, commandNames_, DirectiveWords());
+    const ParsedLine parsed = ParseScriptLine(line, commandNames_, directives);
     if (!parsed.ok) error_ = parsed.error;
     if (!parsed.ok || !Execute(parsed.statement, Code(line))) {
-      out_ << "line " << lineNumber_ << ": " << error_ << "\n";
+      out_ << "line " << lineNumber_ << ": " << Escaped(error_) << "\n";
       return kRunScriptError;
     }
   }
   if (failures_ != 0) {
-    out_ << failures_ << " expectation" << (failures_ == 1 ? "" : "s") << " failed\n";
+    out_ << Plural(failures_, "expectation") << " failed\n";
     return kRunExpectFailed;
   }
   return kRunPassed;
@@ -100,10 +109,11 @@ bool ScriptRunner::Execute(const Statement& statement, const std::string& source
     case Statement::Kind::Command:
       return RunCommand(statement, source);
     case Statement::Kind::Directive:
-      return RunDirective(statement, source);
+      error_ = CheckDirective(statement);
+      return error_.empty() && RunDirective(statement, source);
     case Statement::Kind::Assign: {
       std::vector<std::int32_t> value;
-      if (!Values(statement.args, 0, &value)) return false;
+      if (!Values(statement.args, &value)) return false;
       variables_[statement.target] = value[0];
       return true;
     }
@@ -111,24 +121,18 @@ bool ScriptRunner::Execute(const Statement& statement, const std::string& source
   return false;
 }
 
-bool ScriptRunner::Values(const std::vector<Operand>& args, std::size_t first,
-                          std::vector<std::int32_t>* out) {
-  for (std::size_t i = first; i < args.size(); ++i) {
-    const Operand& arg = args[i];
-    if (arg.kind == Operand::Kind::Text) {
-      error_ = "\"" + arg.text + "\" where a number belongs";
+// The values of the statement's number and variable arguments, in order;
+// texts are passed over.
+bool ScriptRunner::Values(const std::vector<Operand>& args, std::vector<std::int32_t>* out) {
+  for (const Operand& arg : args) {
+    if (arg.kind == Operand::Kind::Number) out->push_back(arg.number);
+    if (arg.kind != Operand::Kind::Variable) continue;
+    const auto found = variables_.find(arg.text);
+    if (found == variables_.end()) {
+      error_ = "unknown variable " + arg.text;
       return false;
     }
-    if (arg.kind == Operand::Kind::Variable) {
-      const auto found = variables_.find(arg.text);
-      if (found == variables_.end()) {
-        error_ = "unknown variable " + arg.text;
-        return false;
-      }
-      out->push_back(found->second);
-    } else {
-      out->push_back(arg.number);
-    }
+    out->push_back(found->second);
   }
   return true;
 }
@@ -136,127 +140,104 @@ bool ScriptRunner::Values(const std::vector<Operand>& args, std::size_t first,
 bool ScriptRunner::RunCommand(const Statement& statement, const std::string& source) {
   const PluginCommand* command = plugin_.Find(statement.name, statement.args.size());
   if (command == nullptr) {
-    error_ = statement.name + " does not take " + std::to_string(statement.args.size()) +
-             " argument" + (statement.args.size() == 1 ? "" : "s");
+    error_ = statement.name + " does not take " + Plural(statement.args.size(), "argument");
     return false;
   }
   if (!statement.target.empty() && !command->row.returnsValue) {
     error_ = statement.name + " returns no value";
     return false;
   }
+  for (const Operand& arg : statement.args) {
+    if (arg.kind == Operand::Kind::Text) {
+      error_ = "\"" + arg.text + "\" where a number belongs";
+      return false;
+    }
+  }
   std::vector<std::int32_t> args;
-  if (!Values(statement.args, 0, &args)) return false;
-
+  if (!Values(statement.args, &args)) return false;
   CallAndReport(command->address, args, statement, source, command->row.returnsValue);
   return true;
+}
+
+void REFHOST_CDECL ScriptRunner::Observe(const HostCall* call, void* context) {
+  auto* self = static_cast<ScriptRunner*>(context);
+  ++self->hostCalls_;
+  if (self->options_.trace) self->out_ << "      " << Describe(*call) << "\n";
+  if (self->hostCalls_ <= self->options_.maxHostCalls) return;
+  self->out_ << "line " << self->lineNumber_ << ": the command made more than "
+             << Plural(self->options_.maxHostCalls, "host call")
+             << "; stopped (--max-host-calls sets the limit)\n";
+  self->out_.flush();
+  if (self->options_.stop != nullptr) self->options_.stop(kRunScriptError);
+  std::_Exit(kRunScriptError);
 }
 
 void ScriptRunner::CallAndReport(const void* address, const std::vector<std::int32_t>& args,
                                  const Statement& statement, const std::string& source,
                                  bool showResult) {
-  host_.ClearLog();
-  host_.StartLog();
+  if (options_.trace) out_ << "  " << source << "\n";
+  hostCalls_ = 0;
+  if (host_ != nullptr) host_->SetCallObserver(&ScriptRunner::Observe, this);
   const std::int32_t result = CallExport(address, args);
-  host_.StopLog();
-  const std::int32_t hostCalls = host_.LogCount();
-  host_.ClearLog();
+  if (host_ != nullptr) host_->SetCallObserver(nullptr, nullptr);
 
   if (!statement.target.empty()) variables_[statement.target] = result;
-  out_ << "  " << Padded(source, kEchoWidth);
+  out_ << "  " << (options_.trace ? std::string() : Padded(source, kEchoWidth));
   if (showResult) out_ << " => " << Shown(result);
-  out_ << "  [" << hostCalls << " host call" << (hostCalls == 1 ? "" : "s") << "]\n";
+  if (host_ != nullptr) out_ << "  [" << Plural(hostCalls_, "host call") << "]";
+  out_ << "\n";
 }
 
-bool ScriptRunner::CallDirect(const Statement& statement, const std::string& source) {
-  if (statement.args.empty() || statement.args[0].kind != Operand::Kind::Text) {
-    error_ = "call takes an \"export name\" and its arguments";
-    return false;
-  }
-  std::vector<std::int32_t> args;
-  if (!Values(statement.args, 1, &args)) return false;
-  if (args.size() > kMaxCommandArgs) {
-    error_ = "too many arguments";
-    return false;
-  }
-  const void* address = reinterpret_cast<const void*>(
-      GetProcAddress(plugin_.Handle(), statement.args[0].text.c_str()));
-  if (address == nullptr) {
-    error_ = "the plug-in has no export " + statement.args[0].text;
-    return false;
-  }
-  CallAndReport(address, args, statement, source, true);
-  return true;
-}
-
-bool ScriptRunner::Expect(std::size_t count, const Statement& statement, std::size_t optional) {
-  const std::size_t given = statement.args.size();
-  if (given >= count && given <= count + optional) return true;
-  error_ = statement.name + " takes " + std::to_string(count) +
-           (optional ? " or " + std::to_string(count + optional) : std::string()) + " arguments";
-  return false;
+void ScriptRunner::Echo(const std::string& source, const std::string& what) {
+  out_ << "  " << Padded(source, kEchoWidth) << " " << what << "\n";
 }
 
 bool ScriptRunner::RunDirective(const Statement& statement, const std::string& source) {
   const std::string& word = statement.name;
-  if (word == "call") return CallDirect(statement, source);
-  if (!statement.target.empty()) {
-    error_ = word + " gives no value to keep";
-    return false;
-  }
+  std::vector<std::int32_t> v;
+  if (!Values(statement.args, &v)) return false;
   if (word == "print") {
     std::string text;
+    std::size_t value = 0;
     for (const Operand& arg : statement.args) {
       if (!text.empty()) text += ' ';
-      if (arg.kind == Operand::Kind::Text) {
-        text += arg.text;
-        continue;
-      }
-      std::vector<std::int32_t> value;
-      if (!Values({arg}, 0, &value)) return false;
-      text += Shown(value[0]);
+      text += arg.kind == Operand::Kind::Text ? Escaped(arg.text) : Shown(v[value++]);
     }
     out_ << text << "\n";
     return true;
   }
-  if (word == "save") {
-    if (!Expect(2, statement)) return false;
-    return Save(statement);
-  }
-  std::vector<std::int32_t> v;
-  if (!Values(statement.args, 0, &v)) return false;
   if (word == "expect") {
-    if (!Expect(2, statement)) return false;
-    out_ << "  " << Padded(source, kEchoWidth);
     if (v[0] == v[1]) {
-      out_ << " ok\n";
+      Echo(source, "ok");
     } else {
       ++failures_;
-      out_ << " FAILED: got " << Shown(v[0]) << ", wanted " << Shown(v[1]) << "\n";
+      Echo(source, "FAILED: got " + Shown(v[0]) + ", wanted " + Shown(v[1]));
     }
     return true;
   }
-  if (word == "bitmap" || word == "image") {
-    if (!Expect(3, statement, 1)) return false;
-    if (!SideInRange(v[1]) || !SideInRange(v[2])) {
-      error_ = word + " sides run from 1 to " + std::to_string(kLargestResourceSide);
+  if (word == "call") {
+    const void* address = plugin_.Export(statement.args[0].text);
+    if (address == nullptr) {
+      error_ = "the plug-in has no export " + statement.args[0].text;
       return false;
     }
-    std::vector<std::int32_t> pixels = TestPattern(v[1], v[2]);
-    if (v.size() == 4) std::fill(pixels.begin(), pixels.end(), v[3]);
-    (word == "bitmap" ? host_.AddBitmap : host_.AddImage)(v[0], v[1], v[2], pixels.data());
-    out_ << "  " << Padded(source, kEchoWidth) << " host " << word << " " << v[0] << ": " << v[1]
-         << "x" << v[2] << (v.size() == 4 ? ", one colour" : ", test pattern") << "\n";
+    CallAndReport(address, v, statement, source, true);
     return true;
   }
+  if (host_ == nullptr) {
+    error_ = word + " needs the host's store, and RuzazUrovuv.dll is missing";
+    return false;
+  }
+  const CompanionClient& host = *host_;
+  if (word == "bitmap" || word == "image") return MakePicture(statement, v, source);
+  if (word == "save") return Save(statement, v, source);
+  if (word == "expect_image") return ExpectImage(statement, v, source);
   if (word == "mesh") {
-    if (!Expect(2, statement)) return false;
-    host_.AddMesh(v[0], v[1]);
-    out_ << "  " << Padded(source, kEchoWidth) << " host mesh " << v[0] << ": " << v[1]
-         << " vertices\n";
+    host.AddMesh(v[0], v[1]);
+    Echo(source, "host mesh " + std::to_string(v[0]) + ": " + Plural(v[1], "vertex"));
     return true;
   }
   if (word == "sound") {
-    if (!Expect(2, statement)) return false;
     if (v[1] < 1 || v[1] > kLargestScriptMemblock / 2) {
       error_ = "sound length out of range";
       return false;
@@ -265,59 +246,99 @@ bool ScriptRunner::RunDirective(const Statement& statement, const std::string& s
     for (std::size_t i = 0; i < samples.size(); ++i) {
       samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 1024 % 65536) - 32768);
     }
-    host_.AddSound(v[0], samples.data(), v[1]);
-    out_ << "  " << Padded(source, kEchoWidth) << " host sound " << v[0] << ": " << v[1]
-         << " samples\n";
+    host.AddSound(v[0], samples.data(), v[1]);
+    Echo(source, "host sound " + std::to_string(v[0]) + ": " + Plural(v[1], "sample"));
     return true;
   }
   if (word == "array") {
-    if (statement.args.size() < 2) {
-      error_ = "array takes a reference and at least one byte";
-      return false;
-    }
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 1; i < v.size(); ++i) bytes.push_back(static_cast<std::uint8_t>(v[i]));
-    host_.AddArray(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size()));
-    out_ << "  " << Padded(source, kEchoWidth) << " host array " << v[0] << ": " << bytes.size()
-         << " bytes\n";
+    host.AddArray(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    Echo(source, "host array " + std::to_string(v[0]) + ": " + Plural(bytes.size(), "byte"));
     return true;
   }
   if (word == "memblock") {
-    if (!Expect(2, statement)) return false;
     if (v[0] < 1 || v[1] < 1 || v[1] > kLargestScriptMemblock) {
       error_ = "memblock needs a number and a size of at least 1";
       return false;
     }
     const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(v[1]), 0);
-    host_.PutMemblock(v[0], zeros.data(), v[1]);
-    out_ << "  " << Padded(source, kEchoWidth) << " script's own memblock " << v[0] << "\n";
+    host.PutMemblock(v[0], zeros.data(), v[1]);
+    Echo(source, "script's own memblock " + std::to_string(v[0]));
     return true;
   }
+  if (word == "dword") return Dword(statement, v, source);
   if (word == "show") {
-    if (!Expect(1, statement)) return false;
-    out_ << "  " << Padded(source, kEchoWidth) << " " << DescribeMemblock(v[0]) << "\n";
+    Echo(source, DescribeMemblock(v[0]));
     return true;
   }
-  if (word == "memblocks") {
-    if (!Expect(0, statement)) return false;
-    const std::vector<std::int32_t> numbers = host_.Numbers();
-    std::ostringstream list;
-    for (std::int32_t n : numbers) {
-      list << (list.tellp() > 0 ? ", " : "") << n << " (" << host_.Bytes(n).size() << " bytes)";
+  std::ostringstream list;  // memblocks
+  const std::vector<std::int32_t> numbers = host.Numbers();
+  for (std::int32_t n : numbers) {
+    list << (list.tellp() > 0 ? ", " : "") << n << " (" << host.Bytes(n).size() << " bytes)";
+  }
+  Echo(source, std::to_string(numbers.size()) + " in the host" + (numbers.empty() ? "" : ": ") +
+                   list.str());
+  return true;
+}
+
+bool ScriptRunner::MakePicture(const Statement& statement, const std::vector<std::int32_t>& v,
+                               const std::string& source) {
+  const std::string& word = statement.name;
+  std::int32_t width = v.size() > 1 ? v[1] : 0;
+  std::int32_t height = v.size() > 2 ? v[2] : 0;
+  std::vector<std::int32_t> pixels;
+  std::string from;
+  if (v.size() == 1) {
+    const std::string& name = statement.args[1].text;
+    if (!ReadPng(options_.scriptFolder + "/" + name, kLargestResourceSide, &width, &height, &pixels,
+                 &error_)) {
+      error_ = name + " " + error_;
+      return false;
     }
-    out_ << "  " << Padded(source, kEchoWidth) << " " << numbers.size() << " in the host"
-         << (numbers.empty() ? "" : ": ") << list.str() << "\n";
-    return true;
+    from = "from " + name;
+  } else if (!SideInRange(width) || !SideInRange(height)) {
+    error_ = word + " sides run from 1 to " + std::to_string(kLargestResourceSide);
+    return false;
+  } else {
+    pixels = TestPattern(width, height);
+    if (v.size() == 4) std::fill(pixels.begin(), pixels.end(), v[3]);
+    from = v.size() == 4 ? "one colour" : "test pattern";
   }
-  error_ = "unknown directive " + word;
-  return false;
+  (word == "bitmap" ? host_->AddBitmap : host_->AddImage)(v[0], width, height, pixels.data());
+  Echo(source, "host " + word + " " + std::to_string(v[0]) + ": " + std::to_string(width) + "x" +
+                   std::to_string(height) + ", " + from);
+  return true;
+}
+
+bool ScriptRunner::Dword(const Statement& statement, const std::vector<std::int32_t>& v,
+                         const std::string& source) {
+  std::vector<std::uint8_t> bytes = host_->Bytes(v[0]);
+  if (v[1] < 0 || bytes.size() < 4 || static_cast<std::size_t>(v[1]) > bytes.size() - 4) {
+    error_ = "memblock " + std::to_string(v[0]) + " has no dword at offset " + std::to_string(v[1]);
+    return false;
+  }
+  const std::size_t at = static_cast<std::size_t>(v[1]);
+  std::uint32_t value = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (v.size() == 3)
+      bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v[2]) >> (8 * i));
+    value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
+  }
+  if (v.size() == 3) {
+    host_->PutMemblock(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  } else if (!statement.target.empty()) {
+    variables_[statement.target] = static_cast<std::int32_t>(value);
+  }
+  Echo(source, (v.size() == 3 ? "wrote " : "read ") + Shown(static_cast<std::int32_t>(value)));
+  return true;
 }
 
 std::string ScriptRunner::DescribeMemblock(std::int32_t n) const {
-  const std::vector<std::uint8_t> bytes = host_.Bytes(n);
+  const std::vector<std::uint8_t> bytes = host_->Bytes(n);
   if (bytes.empty()) return "memblock " + std::to_string(n) + " does not exist";
-  std::string text = "memblock " + std::to_string(n) + ": " + std::to_string(bytes.size()) +
-                     " bytes, first dwords";
+  std::string text =
+      "memblock " + std::to_string(n) + ": " + Plural(bytes.size(), "byte") + ", first dwords";
   for (std::size_t at = 0; at + 4 <= bytes.size() && at < 12; at += 4) {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
@@ -326,26 +347,66 @@ std::string ScriptRunner::DescribeMemblock(std::int32_t n) const {
   return text;
 }
 
-bool ScriptRunner::Save(const Statement& statement) {
-  std::vector<std::int32_t> number;
-  if (!Values({statement.args[0]}, 0, &number)) return false;
-  if (statement.args[1].kind != Operand::Kind::Text) {
-    error_ = "save takes a memblock and a \"file name\"";
+bool ScriptRunner::Save(const Statement& statement, const std::vector<std::int32_t>& v,
+                        const std::string& source) {
+  const std::string& name = statement.args[1].text;
+  const std::int32_t scale = v.size() == 2 ? v[1] : 1;
+  if (scale < 1 || scale > kLargestScale) {
+    error_ = "SCALE runs from 1 to " + std::to_string(kLargestScale);
     return false;
   }
-  const std::string path = outputFolder_ + "/" + statement.args[1].text;
   RgbImage image;
   std::string why;
-  if (!DecodeImageMemblock(host_.Bytes(number[0]), &image, &why)) {
-    error_ = "memblock " + std::to_string(number[0]) + " is not an image to save: " + why;
+  if (!DecodeImageMemblock(host_->Bytes(v[0]), &image, &why)) {
+    error_ = "memblock " + std::to_string(v[0]) + " is not an image to save: " + why;
     return false;
   }
-  if (!WritePng(image, path, &why)) {
-    error_ = why;
+  RgbImage shown = image;
+  if (scale > 1 && !Enlarge(image, scale, &shown, &error_)) return false;
+  if (!WritePng(shown, options_.outputFolder + "/" + name, &error_)) {
+    error_ = name + " cannot be written";
     return false;
   }
-  out_ << "  saved image memblock " << number[0] << " (" << image.width << "x" << image.height
-       << ") as " << path << "\n";
+  saved_.push_back(name);
+  Echo(source, "saved " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                   (scale > 1 ? ", each pixel " + std::to_string(scale) + "x" +
+                                    std::to_string(scale) + " in a grid"
+                              : std::string()));
+  return true;
+}
+
+bool ScriptRunner::ExpectImage(const Statement& statement, const std::vector<std::int32_t>& v,
+                               const std::string& source) {
+  const std::string& name = statement.args[1].text;
+  RgbImage image;
+  std::string why;
+  if (!DecodeImageMemblock(host_->Bytes(v[0]), &image, &why)) {
+    error_ = "memblock " + std::to_string(v[0]) + " is not an image to compare: " + why;
+    return false;
+  }
+  int width = 0, height = 0;
+  std::vector<std::int32_t> wanted;
+  if (!ReadPng(options_.scriptFolder + "/" + name, kLargestPngSide, &width, &height, &wanted,
+               &error_)) {
+    error_ = name + " " + error_;
+    return false;
+  }
+  std::string verdict = "ok";
+  if (width != image.width || height != image.height) {
+    verdict = "FAILED: the image is " + std::to_string(image.width) + "x" +
+              std::to_string(image.height) + ", " + name + " " + std::to_string(width) + "x" +
+              std::to_string(height);
+  } else {
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+      const std::uint32_t want = static_cast<std::uint32_t>(wanted[i]) & 0xFFFFFFu;
+      if (Rgb(image, i) == want) continue;
+      verdict = "FAILED at (" + std::to_string(i % width) + ", " + std::to_string(i / width) +
+                "): the image has " + Hex(Rgb(image, i), 6) + ", " + name + " " + Hex(want, 6);
+      break;
+    }
+  }
+  if (verdict != "ok") ++failures_;
+  Echo(source, verdict);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "host/host_ops.h"
 #include "image/pixel_access.h"
@@ -53,7 +54,10 @@ std::int32_t Near(std::int32_t base, std::int32_t offset) {
 std::int64_t ClaimedPixels(std::int32_t memblock) {
   if (!refhost::MemblockExists(memblock)) return 0;
   const auto bytes = refhost::MemblockBytes(memblock);
-  return static_cast<std::int64_t>(refhost::DwordAt(bytes, 0)) * refhost::DwordAt(bytes, 4);
+  if (bytes.size() < 8) return 0;
+  std::int32_t header[2];
+  std::memcpy(header, bytes.data(), sizeof header);  // little-endian, as x86
+  return static_cast<std::int64_t>(header[0]) * header[1];
 }
 
 bool SmallImage(std::int64_t width, std::int64_t height) {
@@ -143,7 +147,7 @@ void RunOne(FuzzedDataProvider& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   refhost::ResetStore();
   numbering::ResetNumbers();
-  host::BindDirectory(refhost::Directory());
+  host::BindDirectory(reinterpret_cast<host::ModuleDirectory>(refhost::Directory()));
   numbering::InitState = 1;
   refhost::AddBitmap(1, 3, 2, {1, 2, 3, 4, 5, 6});
   refhost::AddImage(2, 2, 2, {7, 8, 9, 10});

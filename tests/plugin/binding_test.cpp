@@ -1,213 +1,130 @@
-// Binding through the load hook and "MBC Initialized", against the platform
-// double: which libraries are loaded, which exports found and called, which
-// handles released and which boxes shown, in order.
+// Binding through the load hook and "MBC Initialized", and unbinding at
+// detach, against the platform double: which libraries are loaded, which
+// exports found and called, which handles released and which boxes shown, in
+// order. Each row is one process's story, told as the double records it.
 #include "plugin/binding.h"
 
 #include <gtest/gtest.h>
 
-#include "plugin/platform_fake.h"
+#include <sstream>
+
 #include "host/host_ops.h"
 #include "numbering/allocator.h"
-#include "numbering/numbering_commands.h"
 #include "plugin/lifecycle.h"
-#include "refhost/memblock_store.h"
-
-using Calls = std::vector<std::string>;
+#include "plugin/platform_fake.h"
 
 namespace {
 
-const char kCompanion[] = "RuzazUrovuv.dll";
-const char kCore[] = "ZavarOvur.dll";
-const char kCompanionBox[] = "box [Warning] [RuzazUrovuv\\VarIvoziVavu init failed.]";
-const char kCoreBox[] = "box [Devad Initialisation] [ Library ZavarOvur.dll not found]";
-constexpr std::uint32_t kGlobalPointer = 0x00C0FFEE;
-
-std::string Handle(int number) {
-  return "#" + std::to_string(number);
-}
-
-// The companion loaded as `handle` and its entry called (the handle is kept).
-Calls CompanionCalled(int handle) {
-  return {"load RuzazUrovuv.dll -> " + Handle(handle),
-          "find " + Handle(handle) + " VarIvoziVavu -> found", "call VarIvoziVavu"};
-}
-
-// The core loaded as `handle`, its entry called, the handle released.
-Calls CoreCalled(int handle) {
-  return {"load ZavarOvur.dll -> " + Handle(handle),
-          "find " + Handle(handle) + " ?GetGlobPtr@@YAKXZ -> found", "call ?GetGlobPtr@@YAKXZ",
-          "release " + Handle(handle)};
-}
-
-Calls operator+(Calls first, const Calls& then) {
-  first.insert(first.end(), then.begin(), then.end());
-  return first;
-}
-
-class Binding : public ::testing::Test {
- protected:
-  void SetUp() override {
-    refhost::ResetStore();
-    plugin::OnProcessAttach();
-    numbering::ResetNumbers();
-  }
-  // As at an unload, so that the next test starts from a freshly loaded
-  // library and the double sees the kept handle released.
-  void TearDown() override { plugin::OnProcessDetach(platform_, true); }
-
-  void InstallCompanion() {
-    platform_.AddDirectoryExport(kCompanion, "VarIvoziVavu", refhost::Directory());
-  }
-  void InstallCore() { platform_.AddValueExport(kCore, "?GetGlobPtr@@YAKXZ", kGlobalPointer); }
-
-  std::int32_t ScriptInit() { return plugin::RetryBindingForScript(platform_); }
-
-  FakePlatform platform_;
+struct Story {
+  const char* name;
+  // Steps: "init" ("MBC Initialized", its result recorded as "-> R"), "ctor"
+  // (the load hook), "unload" and "exit" (detach by FreeLibrary or at process
+  // end), and what the folder holds: "+companion" (with its entry handing
+  // over a directory), "+emptycompanion" (its entry hands over none),
+  // "+bare-companion" (no entry at all), "+core", "+zerocore" (its entry
+  // returns 0), "+bare-core", "-companion", "-core".
+  const char* steps;
+  const char* record;
+  std::uint32_t corePtr;  // afterwards
+  std::size_t handles;    // left open afterwards
 };
 
-TEST_F(Binding, LoadHookBindsTheCompanionThenTheCore) {
-  InstallCompanion();
-  InstallCore();
-  plugin::RunLoadHook(platform_);
+#define COMPANION(h) \
+  "load RuzazUrovuv.dll -> #" h "; find #" h " VarIvoziVavu -> found; call VarIvoziVavu; "
+#define CORE(h)                            \
+  "load ZavarOvur.dll -> #" h "; find #" h \
+  " ?GetGlobPtr@@YAKXZ -> found; call "    \
+  "?GetGlobPtr@@YAKXZ; release #" h "; "
+#define NO_COMPANION \
+  "load RuzazUrovuv.dll -> null; box [Warning] [RuzazUrovuv\\VarIvoziVavu init failed.]; "
+#define NO_CORE \
+  "load ZavarOvur.dll -> null; box [Devad Initialisation] [ Library ZavarOvur.dll not found]; "
 
-  EXPECT_EQ(platform_.TakeCalls(), CompanionCalled(1) + CoreCalled(2));
-  EXPECT_EQ(numbering::InitState, 1);
-  EXPECT_EQ(plugin::CorePtr, kGlobalPointer);
-  // The companion stays loaded for the copied table pointers; the core does not.
-  EXPECT_EQ(platform_.OpenHandles(), std::set<int>{1});
-  EXPECT_EQ(plugin::HeldCompanion(), FakePlatform::Handle(1));
-  for (int slot = 1; slot <= 27; ++slot) {
-    EXPECT_EQ(host::DirectorySlot(slot), refhost::Directory()[slot]) << "slot " << slot;
+constexpr std::uint32_t kGlob = 0x00C0FFEE;
+
+const Story kStories[] = {
+    {"the load hook binds the companion, keeping it, then the core", "+companion +core ctor",
+     COMPANION("1") CORE("2"), kGlob, 1},
+    {"\"MBC Initialized\" binds before any load hook, and nothing binds twice",
+     "+companion +core init init ctor -companion -core init",
+     COMPANION("1") CORE("2") "-> 1; -> 1; -> 1; ", kGlob, 1},
+    {"a missing companion warns on every attempt; the core binds once", "+core init init ctor",
+     NO_COMPANION CORE("1") "-> 0; " NO_COMPANION "-> 0; " NO_COMPANION, kGlob, 0},
+    {"a companion that turns up later is bound by the next attempt", "+core init +companion init",
+     NO_COMPANION CORE("1") "-> 0; " COMPANION("2") "-> 1; ", kGlob, 1},
+    {"a companion without its entry is released and warns", "+bare-companion +core init",
+     "load RuzazUrovuv.dll -> #1; find #1 VarIvoziVavu -> missing; release #1; box [Warning] "
+     "[RuzazUrovuv\\VarIvoziVavu init failed.]; " CORE("2") "-> 0; ",
+     kGlob, 0},
+    {"an entry handing over no directory is a failed binding, tried again",
+     "+emptycompanion +core init +companion init",
+     COMPANION("1") "release #1; box [Warning] [RuzazUrovuv\\VarIvoziVavu init failed.]; " CORE(
+         "2") "-> 0; " COMPANION("3") "-> 1; ",
+     kGlob, 1},
+    {"a missing core warns on every attempt while the companion stays bound",
+     "+companion init init", COMPANION("1") NO_CORE "-> 1; " NO_CORE "-> 1; ", 0, 1},
+    {"a core without its entry is released silently and tried again",
+     "+companion +bare-core init +core init",
+     COMPANION("1") "load ZavarOvur.dll -> #2; find #2 ?GetGlobPtr@@YAKXZ -> missing; release #2; "
+                    "-> 1; " CORE("3") "-> 1; ",
+     kGlob, 1},
+    {"a core handing out 0 stays unbound for the next attempt", "+companion +zerocore init init",
+     COMPANION("1") CORE("2") "-> 1; " CORE("3") "-> 1; ", 0, 1},
+    {"with neither library, the companion's box comes first every time", "init ctor init",
+     NO_COMPANION NO_CORE "-> 0; " NO_COMPANION NO_CORE NO_COMPANION NO_CORE "-> 0; ", 0, 0},
+    {"unloading releases the kept companion, once, and forgets the binding",
+     "+companion +core ctor unload unload", COMPANION("1") CORE("2") "release #1; ", 0, 0},
+    {"at process end nothing is released", "+companion +core ctor exit", COMPANION("1") CORE("2"),
+     0, 1},
+};
+
+std::string Tell(const Story& story, FakePlatform& platform, const host::TableEntry* table) {
+  host::ModuleTable tables[32];
+  for (host::ModuleTable& t : tables) t = table;
+  std::istringstream steps(story.steps);
+  std::string record;
+  for (std::string step; steps >> step;) {
+    if (step == "init") {
+      const std::int32_t bound = plugin::RetryBindingForScript(platform);
+      for (const std::string& call : platform.TakeCalls()) record += call + "; ";
+      record += "-> " + std::to_string(bound) + "; ";
+    } else if (step == "ctor" || step == "unload" || step == "exit") {
+      if (step == "ctor") plugin::RunLoadHook(platform);
+      if (step != "ctor") plugin::OnProcessDetach(platform, step == "unload");
+    } else if (step == "+companion" || step == "+emptycompanion") {
+      platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu",
+                                  step == "+companion" ? tables : nullptr);
+    } else if (step == "+core" || step == "+zerocore") {
+      platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", step == "+core" ? kGlob : 0);
+    } else if (step[0] == '-' || step.rfind("+bare-", 0) == 0) {
+      const std::string file =
+          step.find("companion") != std::string::npos ? "RuzazUrovuv.dll" : "ZavarOvur.dll";
+      platform.RemoveLibrary(file);
+      if (step[0] == '+') platform.AddLibrary(file);
+    }
+    for (const std::string& call : platform.TakeCalls()) record += call + "; ";
   }
-  // The copies really reach the host: the numbering commands now work.
-  EXPECT_EQ(MBC_DynamicMake(16), 1);
-  EXPECT_TRUE(refhost::MemblockExists(1));
+  return record;
 }
 
-TEST_F(Binding, ScriptInitBeforeAnyLoadHookBindsAndNeverBindsAgain) {
-  InstallCompanion();
-  InstallCore();
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), CompanionCalled(1) + CoreCalled(2));
-
-  // Once bound, neither path loads anything, even if the libraries went away.
-  platform_.RemoveLibrary(kCompanion);
-  platform_.RemoveLibrary(kCore);
-  EXPECT_EQ(ScriptInit(), 1);
-  plugin::RunLoadHook(platform_);
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), Calls{});
-  EXPECT_EQ(plugin::CorePtr, kGlobalPointer);
-}
-
-TEST_F(Binding, MissingCompanionWarnsOnEveryAttemptAndStillBindsTheCore) {
-  InstallCore();
-  EXPECT_EQ(ScriptInit(), 0);
-  EXPECT_EQ(platform_.TakeCalls(),
-            (Calls{"load RuzazUrovuv.dll -> null", kCompanionBox} + CoreCalled(1)));
-  EXPECT_EQ(plugin::CorePtr, kGlobalPointer);
-
-  // The core is bound and is not tried again; the companion is, with its box.
-  EXPECT_EQ(ScriptInit(), 0);
-  EXPECT_EQ(platform_.TakeCalls(), (Calls{"load RuzazUrovuv.dll -> null", kCompanionBox}));
-
-  // Unbound, the numbering commands do nothing.
-  refhost::StartLog();
-  EXPECT_EQ(MBC_DynamicMake(16), 0);
-  EXPECT_EQ(MBC_Count(), 0);
-  EXPECT_EQ(MBC_Delete(1), 0);
-  EXPECT_EQ(MBC_Clear(), 0);
-  EXPECT_TRUE(refhost::Log().empty());
-  EXPECT_EQ(refhost::MemblockCount(), 0);
-  EXPECT_TRUE(platform_.OpenHandles().empty());
-
-  // A companion that appears later is bound by the next attempt.
-  InstallCompanion();
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(MBC_DynamicMake(16), 1);
-}
-
-TEST_F(Binding, CompanionWithoutItsExportIsReleasedAndWarns) {
-  platform_.AddLibrary(kCompanion);
-  InstallCore();
-  EXPECT_EQ(ScriptInit(), 0);
-  EXPECT_EQ(platform_.TakeCalls(), (Calls{
-                                        "load RuzazUrovuv.dll -> #1",
-                                        "find #1 VarIvoziVavu -> missing",
-                                        "release #1",
-                                        kCompanionBox,
-                                    } +
-                                    CoreCalled(2)));
-  EXPECT_EQ(host::DirectorySlot(13), nullptr);
-  EXPECT_EQ(plugin::HeldCompanion(), nullptr);
-  EXPECT_TRUE(platform_.OpenHandles().empty());
-}
-
-TEST_F(Binding, NullDirectoryIsAFailedBindingThatIsRetried) {
-  platform_.AddDirectoryExport(kCompanion, "VarIvoziVavu", nullptr);
-  InstallCore();
-  EXPECT_EQ(ScriptInit(), 0);
-  EXPECT_EQ(platform_.TakeCalls(),
-            (CompanionCalled(1) + Calls{"release #1", kCompanionBox} + CoreCalled(2)));
-  for (int slot = 1; slot <= 27; ++slot) EXPECT_EQ(host::DirectorySlot(slot), nullptr);
-  EXPECT_TRUE(platform_.OpenHandles().empty());
-
-  InstallCompanion();
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), CompanionCalled(3));
-  EXPECT_EQ(host::DirectorySlot(13), refhost::Directory()[13]);
-}
-
-TEST_F(Binding, MissingCoreWarnsOnEveryAttemptWhileTheCompanionStaysBound) {
-  InstallCompanion();
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(),
-            (CompanionCalled(1) + Calls{"load ZavarOvur.dll -> null", kCoreBox}));
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), (Calls{"load ZavarOvur.dll -> null", kCoreBox}));
-  EXPECT_EQ(plugin::CorePtr, 0u);
-  EXPECT_EQ(MBC_DynamicMake(4), 1);
-}
-
-TEST_F(Binding, CoreWithoutItsEntryIsReleasedSilentlyAndRetried) {
-  InstallCompanion();
-  platform_.AddLibrary(kCore);
-  EXPECT_EQ(ScriptInit(), 1);
-  const Calls coreWithoutEntry{
-      "load ZavarOvur.dll -> #2",
-      "find #2 ?GetGlobPtr@@YAKXZ -> missing",
-      "release #2",
-  };
-  EXPECT_EQ(platform_.TakeCalls(), CompanionCalled(1) + coreWithoutEntry);
-  EXPECT_EQ(plugin::CorePtr, 0u);
-
-  InstallCore();
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), CoreCalled(3));
-  EXPECT_EQ(plugin::CorePtr, kGlobalPointer);
-  EXPECT_EQ(platform_.OpenHandles(), std::set<int>{1});
-}
-
-TEST_F(Binding, CoreEntryReturningZeroLeavesTheCoreUnboundForTheNextAttempt) {
-  InstallCompanion();
-  platform_.AddValueExport(kCore, "?GetGlobPtr@@YAKXZ", 0);
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), CompanionCalled(1) + CoreCalled(2));
-  EXPECT_EQ(plugin::CorePtr, 0u);
-  EXPECT_EQ(ScriptInit(), 1);
-  EXPECT_EQ(platform_.TakeCalls(), CoreCalled(3));
-}
-
-TEST_F(Binding, BothMissingShowTheCompanionBoxFirstOnEveryAttempt) {
-  const Calls attempt{"load RuzazUrovuv.dll -> null", kCompanionBox, "load ZavarOvur.dll -> null",
-                      kCoreBox};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(ScriptInit(), 0);
-    EXPECT_EQ(platform_.TakeCalls(), attempt) << "attempt " << i;
+TEST(Binding, Stories) {
+  static const host::TableEntry table[32] = {};
+  for (const Story& story : kStories) {
+    plugin::OnProcessAttach();
+    FakePlatform platform;
+    EXPECT_EQ(Tell(story, platform, table), story.record) << story.name;
+    EXPECT_EQ(plugin::CorePtr, story.corePtr) << story.name;
+    // Bound, the copies point into the companion's tables, slots 1 to 27 and
+    // no others; unbound, nothing is copied.
+    const bool bound = numbering::InitState == 1;
+    EXPECT_EQ(platform.OpenHandles().size(), story.handles) << story.name;
+    EXPECT_EQ(plugin::HeldCompanion() != nullptr, bound) << story.name;
+    for (int slot = 0; slot <= 28; ++slot) {
+      const bool copied = bound && slot >= 1 && slot <= 27;
+      EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << story.name << ", " << slot;
+    }
+    plugin::OnProcessDetach(platform, true);
   }
-  // The load hook runs the same steps.
-  plugin::RunLoadHook(platform_);
-  EXPECT_EQ(platform_.TakeCalls(), attempt);
 }
 
 }  // namespace

@@ -1,0 +1,97 @@
+// What the commands cannot show from outside: the free-number stack itself,
+// its full state, the 32-bit top, attach, and how the host's tables are read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "host/host_ops.h"
+#include "numbering/allocator.h"
+#include "plugin/lifecycle.h"
+
+using namespace numbering;
+
+namespace {
+
+std::vector<std::int32_t> Stack() {
+  return std::vector<std::int32_t>(FreeStack + 1, FreeStack + 1 + FreeCount);
+}
+
+TEST(Allocator, TheStackHoldsFreeNumbersLargestFirstAndInsertFreeSaysWhere) {
+  plugin::OnProcessAttach();
+  ResetNumbers();
+  for (int i = 0; i < 10; ++i) AllocateNumber();
+  for (std::int32_t n : {5, 9, 7}) EXPECT_EQ(ReleaseNumber(n), 0);
+  EXPECT_EQ(Stack(), (std::vector<std::int32_t>{9, 7, 5}));
+  FreeStack[++FreeCount] = 0;
+  EXPECT_EQ(InsertFree(8), 2);
+  FreeStack[++FreeCount] = 0;
+  EXPECT_EQ(InsertFree(12), 1);
+  FreeStack[++FreeCount] = 0;
+  EXPECT_EQ(InsertFree(1), 6);
+  EXPECT_EQ(Stack(), (std::vector<std::int32_t>{12, 9, 8, 7, 5, 1}));
+  // Numbers below 1 are never taken back.
+  for (std::int32_t n : {0, -3, INT_MIN}) ReleaseNumber(n);
+  EXPECT_EQ(FreeCount, 6);
+  EXPECT_EQ(HighWater, 10);
+}
+
+// The stack holds at most 65537 numbers; a release beyond that is dropped
+// and nothing past position 65537 is touched. Releasing the top still works.
+TEST(Allocator, AFullStackDropsFurtherReleases) {
+  ResetNumbers();
+  HighWater = 200000;
+  FreeCount = 65537;
+  for (std::int32_t i = 1; i <= 65537; ++i) FreeStack[i] = 65538 - i;
+  ReleaseNumber(100000);
+  EXPECT_EQ(FreeCount, 65537);
+  EXPECT_EQ(FreeStack[1], 65537);
+  EXPECT_EQ(FreeStack[65537], 1);
+  EXPECT_EQ(NumbersInUse(), 200000 - 65537);
+  ReleaseNumber(200000);
+  EXPECT_EQ(HighWater, 199999);
+  EXPECT_EQ(AllocateNumber(), 1);
+  ReleaseNumber(100000);
+  EXPECT_EQ(FreeCount, 65537);
+  EXPECT_EQ(FreeStack[1], 100000);
+  EXPECT_EQ(FreeStack[65537], 2);
+  ResetNumbers();
+}
+
+TEST(Allocator, TheTopWrapsInThirtyTwoBits) {
+  ResetNumbers();
+  HighWater = INT_MAX;
+  EXPECT_EQ(AllocateNumber(), INT_MIN);
+  EXPECT_EQ(NumbersInUse(), INT_MIN);
+  FreeCount = 1;
+  EXPECT_EQ(NumbersInUse(), INT_MAX);
+  ResetNumbers();
+}
+
+TEST(Lifecycle, AttachZeroFillsTheFreeStack) {
+  std::fill(std::begin(FreeStack), std::end(FreeStack), -1);
+  plugin::OnProcessAttach();
+  EXPECT_TRUE(std::all_of(std::begin(FreeStack), std::end(FreeStack),
+                          [](std::int32_t entry) { return entry == 0; }));
+}
+
+// The operation's address is read from the table at every call, never kept
+// from an earlier one; an empty entry is not called.
+TEST(HostTables, AnEntryIsReadAtEveryCall) {
+  static host::TableEntry table[32] = {};
+  static int calls = 0;
+  host::ModuleTable directory[32] = {};
+  directory[13] = table;
+  host::BindDirectory(directory);
+  EXPECT_EQ(host::MemExistsOp(3), 0);
+  table[14] = reinterpret_cast<host::TableEntry>(
+      static_cast<host::Op1>([](std::int32_t n) -> std::int32_t { return ++calls + n; }));
+  EXPECT_EQ(host::MemExistsOp(3), 4);
+  EXPECT_EQ(calls, 1);
+  host::UnbindDirectory();
+  EXPECT_EQ(host::MemExistsOp(3), 0);
+  EXPECT_EQ(calls, 1);
+}
+
+}  // namespace

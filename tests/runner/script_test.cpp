@@ -1,0 +1,137 @@
+// The reference host's script runner, run in-process against the target on
+// both builds: --trace, PNG files in and out, expect_image, file names that
+// would leave their folder, and hostile script lines.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "refhost/runner/script_runner.h"
+#include "target.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh folder of its own for each test, for the script's PNG files.
+class Script : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / "mbc_runner_tests" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() / "in";
+    fs::remove_all(folder_.parent_path());
+    fs::create_directories(folder_);
+  }
+  // Runs `script` on a freshly bound plug-in; the transcript with every run
+  // of blanks shown as one.
+  int Run(const std::string& script, bool trace = false) {
+    target::Restart(true);
+    refhost::RunnerOptions options;
+    options.scriptFolder = options.outputFolder = folder_.string();
+    options.trace = trace;
+    std::istringstream in(script);
+    std::ostringstream out;
+    const int status =
+        refhost::ScriptRunner(target::Plugin(), &target::Host(), options, out).Run(in);
+    transcript_ = std::regex_replace(out.str(), std::regex(" +"), " ");
+    return status;
+  }
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(folder_ / name, std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) {
+    std::ifstream file(folder_ / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  fs::path folder_;
+  std::string transcript_;
+};
+
+TEST_F(Script, TracePrintsEveryHostCallUnderItsCommand) {
+  EXPECT_EQ(Run("i = MBC Make Memblock Image(2, 1, 32)\nMBC Plot i, 1, 0, 7\n", true), 0);
+  EXPECT_EQ(transcript_,
+            " i = MBC Make Memblock Image(2, 1, 32)\n MemExists(1) -> 0\n MemMake(1, 20) -> 0\n"
+            " MemWriteDword(1, 0, 2) -> 0\n MemWriteDword(1, 4, 1) -> 0\n"
+            " MemWriteDword(1, 8, 32) -> 0\n => 1 [5 host calls]\n MBC Plot i, 1, 0, 7\n"
+            " MemExists(1) -> 1\n MemReadDword(1, 0) -> 2\n MemReadDword(1, 4) -> 1\n"
+            " MemReadDword(1, 8) -> 32\n MemWriteDword(1, 16, 7) -> 0\n [5 host calls]\n");
+}
+
+// What "save" writes, "bitmap" and "image" read back, and expect_image compares.
+TEST_F(Script, PngFilesRoundTripAndExpectImageNamesTheFirstDifference) {
+  EXPECT_EQ(Run("i = MBC Make Memblock Image(3, 2, 32)\nMBC Plot i, 0, 0, 0xFF112233\n"
+                "MBC Cube i, 1, 0, 2, 0x00FF0000, 1\nsave i, \"out.png\"\nsave i, \"big.png\", 4\n"
+                "bitmap 7, \"out.png\"\nb = MBC Make Memblock From Bitmap(7)\n"
+                "expect_image b, \"out.png\"\nv = dword b, 16\nexpect v, 0xFFFF0000\n"
+                "image 8, \"big.png\"\nc = MBC Make Memblock From Image(8)\nv = dword c, 0\n"
+                "expect v, 16\nv = dword c, 12\nexpect v, 0xFF808080\nv = dword c, 80\n"
+                "expect v, 0xFF112233\nMBC Plot i, 2, 1, 0x123456\nexpect_image i, \"out.png\"\n"),
+            1)
+      << transcript_;
+  EXPECT_NE(transcript_.find("expect_image i, \"out.png\" FAILED at (2, 1): the image has "
+                             "0x123456, out.png 0xFF0000"),
+            std::string::npos)
+      << transcript_;
+  EXPECT_NE(transcript_.find("1 expectation failed"), std::string::npos) << transcript_;
+}
+
+// Broken PNG files are refused with the reason, and nothing is made of them.
+TEST_F(Script, PngFilesThatAreNotPicturesAreRefused) {
+  EXPECT_EQ(Run("i = MBC Make Memblock Image(9, 9, 32)\nsave i, \"good.png\"\n"), 0);
+  const std::string good = Read("good.png");
+  Write("text.png", "not a picture");
+  Write("short.png", good.substr(0, good.size() / 2));
+  // A header declaring 1000000 x 1, with nothing after it.
+  Write("huge.png",
+        good.substr(0, 16) + std::string("\0\x0F\x42\x40\0\0\0\x01", 8) + good.substr(24, 9));
+  const std::pair<const char*, const char*> files[] = {
+      {"text.png", "text.png is not a PNG file"},
+      {"short.png", "short.png is damaged or cut short"},
+      {"huge.png", "huge.png is 1000000x1; sides run from 1 to 4096"},
+      {"missing.png", "missing.png cannot be read"},
+  };
+  for (const auto& [file, why] : files) {
+    EXPECT_EQ(Run(std::string("bitmap 1, \"") + file + "\"\nprint \"not reached\"\n"), 2) << file;
+    EXPECT_EQ(transcript_.rfind(std::string("line 1: ") + why, 0), 0u) << transcript_;
+    EXPECT_EQ(target::Host().MemblockCount(), 0);
+  }
+}
+
+TEST_F(Script, FileNamesStayBelowTheirFolder) {
+  const char* names[] = {"../out.png",
+                         "..\\out.png",
+                         "a/../../out.png",
+                         "/tmp/out.png",
+                         "\\out.png",
+                         "C:out.png",
+                         "out.png:stream",
+                         "a//out.png",
+                         "... /out.png",
+                         "NUL",
+                         "con.png",
+                         "Com1.png",
+                         "lpt9",
+                         "",
+                         "a/b.png/"};
+  for (const char* name : names) {
+    EXPECT_EQ(Run(std::string("i = MBC Make Memblock Image(1, 1, 32)\nsave i, \"") + name + "\"\n"),
+              2)
+        << name;
+    EXPECT_NE(transcript_.find("\nline 2: "), std::string::npos) << transcript_;
+  }
+  EXPECT_TRUE(fs::is_empty(folder_));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.parent_path()), {}), 1);
+  EXPECT_EQ(Run("i = MBC Make Memblock Image(1, 1, 32)\nsave i, \"sub.png\"\n"), 0);
+}
+
+TEST_F(Script, BadLinesAreRefusedWithTheirBytesShown) {
+  EXPECT_EQ(Run("MBC Plot\x01 1\n"), 2);
+  EXPECT_EQ(transcript_, "line 1: unknown command: MBC Plot\\x01 1\n");
+  EXPECT_EQ(Run("print \"\x7f\xff\"\nMBC Make Memblock 1, 2\n"), 2);
+  EXPECT_EQ(transcript_, "\\x7F\\xFF\nline 2: MBC Make Memblock does not take 2 arguments\n");
+}
+
+}  // namespace

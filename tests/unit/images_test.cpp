@@ -1,0 +1,102 @@
+// Image and mesh memblocks and single pixels: sizes, headers, offsets,
+// depths, refusals and hostile arguments.
+#include <gtest/gtest.h>
+
+#include "cases.h"
+
+namespace {
+
+using cases::Case;
+
+#define IMAGE_4x3 "MBC Make Memblock Image 4, 3, 32 => 1"
+#define HEADER_4x3 \
+  "MemExists(1) -> 1; MemReadDword(1, 0) -> 4; MemReadDword(1, 4) -> 3; MemReadDword(1, 8)"
+
+const Case kImages[] = {
+    {"the typical request: 64 x 32 x 32 is 8204 bytes", "",
+     "MBC Make Memblock Image 64, 32, 32 => 1",
+     "MemExists(1) -> 0; MemMake(1, 8204) -> 0; MemWriteDword(1, 0, 64) -> 0; "
+     "MemWriteDword(1, 4, 32) -> 0; MemWriteDword(1, 8, 32) -> 0"},
+    {"the typical plot: (5, 5) lands at 1312", "MBC Make Memblock Image 64, 32, 32 => 1",
+     "MBC Plot 1, 5, 5, 0xFF8040",
+     "MemExists(1) -> 1; MemReadDword(1, 0) -> 64; MemReadDword(1, 4) -> 32; "
+     "MemReadDword(1, 8) -> 32; MemWriteDword(1, 1312, 16744512) -> 0"},
+    {"a pixel read back", "MBC Make Memblock Image 64, 32, 32 => 1; MBC Plot 1, 5, 5, -2",
+     "MBC Get Pixel 1, 5, 5 => -2",
+     "MemExists(1) -> 1; MemReadDword(1, 0) -> 64; MemReadDword(1, 4) -> 32; "
+     "MemReadDword(1, 8) -> 32; MemReadDword(1, 1312) -> -2"},
+    {"4 x 3 x 32 is 60 bytes", "", "MBC Make Memblock Image 4, 3, 32 => 1",
+     "MemExists(1) -> 0; MemMake(1, 60) -> 0 ..."},
+    {"depth 16 is 2 bytes a pixel", "", "MBC Make Memblock Image 4, 3, 16 => 1",
+     "MemExists(1) -> 0; MemMake(1, 36) -> 0 ..."},
+    {"depth 24 is made, 3 bytes a pixel", "", "MBC Make Memblock Image 2, 2, 24 => 1",
+     "MemExists(1) -> 0; MemMake(1, 24) -> 0 ..."},
+    {"a size that overflows wraps: 65536 x 65536 x 4 + 12 is 12", "",
+     "MBC Make Memblock Image 65536, 65536, 32 => 1",
+     "MemExists(1) -> 0; MemMake(1, 12) -> 0; MemWriteDword(1, 0, 65536) -> 0 ..."},
+    {"65535 x 65537 x 2 + 12 wraps to 10", "", "MBC Make Memblock Image 65535, 65537, 16 => 1",
+     "MemExists(1) -> 0; MemMake(1, 10) -> 0 ..."},
+    {"INT_MAX cubed with INT_MAX / 8 bytes a pixel wraps to 268435467", "",
+     "MBC Make Memblock Image 2147483647, 2147483647, 2147483647 => 1",
+     "MemExists(1) -> 0; MemMake(1, 268435467) -> 0 ..."},
+    {"sizes below 1 and depths below 16 are refused, taking no number",
+     "MBC Make Memblock Image 0, 3, 32 => 0; MBC Make Memblock Image 4, -1, 32 => 0; "
+     "MBC Make Memblock Image -2147483648, -2147483648, -2147483648 => 0",
+     "MBC Make Memblock Image 4, 3, 15 => 0", "", "MBC Exist Memblock Count => 0"},
+    {"a plot at the far corner", IMAGE_4x3, "MBC Plot 1, 3, 2, 7",
+     HEADER_4x3 " -> 32; MemWriteDword(1, 56, 7) -> 0"},
+    {"plots on and just off every edge",
+     IMAGE_4x3 "; MBC Plot 1, -2147483648, -2147483648, 9; MBC Plot 1, 2147483647, 0, 9",
+     "MBC Box 1, -1, -1, 4, 3, 9, 1",
+     "30 plots: -*6 0,0 0,1 0,2 -*2 1,0 1,1 1,2 -*2 2,0 2,1 2,2 -*2 3,0 3,1 3,2 -*6"},
+    {"a plot outside calls no write", IMAGE_4x3, "MBC Plot 1, 4, 0, 9", HEADER_4x3 " -> 32"},
+    {"a read outside is 0", IMAGE_4x3 "; MBC Box 1, 0, 0, 3, 2, 9, 1", "MBC Get Pixel 1, 0, 3 => 0",
+     HEADER_4x3 " -> 32", "v = MBC Get Pixel 1, 3, 0 => 9; v = MBC Get Pixel 1, -1, 0 => 0"},
+    {"2 bytes a pixel: the whole colour goes to the word write",
+     "MBC Make Memblock Image 4, 3, 16 => 1", "MBC Plot 1, 1, 2, 0x7FFF1234",
+     HEADER_4x3 " -> 16; MemWriteWord(1, 30, 2147422772) -> 0",
+     "v = MBC Get Pixel 1, 1, 2 => 0x1234; MBC Plot 1, 0, 0, -1; v = MBC Get Pixel 1, 0, 0 => "
+     "0xFFFF"},
+    {"depth 23 is still 2 bytes a pixel", "MBC Make Memblock Image 2, 2, 23 => 1",
+     "MBC Plot 1, 1, 1, 0xABCD",
+     "MemExists(1) -> 1; MemReadDword(1, 0) -> 2; MemReadDword(1, 4) -> 2; MemReadDword(1, 8) -> "
+     "23; MemWriteWord(1, 18, 43981) -> 0",
+     "v = MBC Get Pixel 1, 1, 1 => 0xABCD"},
+    {"depth 39 is still 4 bytes a pixel", "MBC Make Memblock Image 2, 2, 39 => 1",
+     "MBC Get Pixel 1, 1, 1 => 0",
+     "MemExists(1) -> 1; MemReadDword(1, 0) -> 2; MemReadDword(1, 4) -> 2; MemReadDword(1, 8) -> "
+     "39; MemReadDword(1, 24) -> 0"},
+    {"3 bytes a pixel are neither plotted nor read",
+     "MBC Make Memblock Image 2, 2, 24 => 1; MBC Plot 1, 1, 1, -1", "MBC Get Pixel 1, 1, 1 => 0",
+     "MemExists(1) -> 1; MemReadDword(1, 0) -> 2; MemReadDword(1, 4) -> 2; MemReadDword(1, 8) -> "
+     "24",
+     "v = dword 1, 20 => 0"},
+    {"a missing memblock is asked about once", "", "MBC Get Pixel 7, 0, 0 => 0",
+     "MemExists(7) -> 0"},
+    {"numbers below 1 are not asked about", "MBC Plot 0, 0, 0, 1; MBC Plot -3, 0, 0, 1",
+     "MBC Get Pixel -2147483648, 0, 0 => 0", ""},
+    {"a header that lies sends a wrapped offset: 1 x 4 + INT_MAX x 4 + 12 is 12",
+     "memblock 2, 16; dword 2, 0, 2147483647; dword 2, 4, 2147483647; dword 2, 8, 32",
+     "MBC Plot 2, 1, 1, 5",
+     "MemExists(2) -> 1; MemReadDword(2, 0) -> 2147483647; MemReadDword(2, 4) -> 2147483647; "
+     "MemReadDword(2, 8) -> 32; MemWriteDword(2, 12, 5) -> 0"},
+    {"the mesh header, 108 x 2 + 16 bytes", "", "call \"PrepareMeshMemblock\", 2 => 1",
+     "MemExists(1) -> 0; MemMake(1, 232) -> 0; MemWriteDword(1, 0, 338) -> 0; "
+     "MemWriteDword(1, 4, 36) -> 0; MemWriteDword(1, 8, 2) -> 0"},
+    {"the mesh count is not checked", "", "call \"PrepareMeshMemblock\", -1 => 1",
+     "MemExists(1) -> 0; MemMake(1, -92) -> 0; MemWriteDword(1, 0, 338) -> 0; "
+     "MemWriteDword(1, 4, 36) -> 0; MemWriteDword(1, 8, -1) -> 0"},
+    {"a header is never written into the script's own memblock: its number is passed over",
+     "memblock 1, 12; dword 1, 0, 77", "MBC Make Memblock Image 1, 1, 32 => 2",
+     "MemExists(1) -> 1; MemExists(2) -> 0; MemMake(2, 16) -> 0; MemWriteDword(2, 0, 1) -> 0; "
+     "MemWriteDword(2, 4, 1) -> 0; MemWriteDword(2, 8, 32) -> 0",
+     "v = dword 1, 0 => 77; MBC Exist Memblock Count => 2"},
+    {"nor the mesh header", "memblock 1, 12", "call \"PrepareMeshMemblock\", 1 => 2",
+     "MemExists(1) -> 1; MemExists(2) -> 0; MemMake(2, 124) -> 0 ...", "v = dword 1, 0 => 0"},
+};
+
+TEST(Images, Cases) {
+  for (const Case& c : kImages) EXPECT_EQ(cases::Check(c), "") << c.name;
+}
+
+}  // namespace

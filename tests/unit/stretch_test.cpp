@@ -1,0 +1,104 @@
+// Stretching: which source pixel each target pixel samples (a marked source
+// pixel (x, y) shows as "x,y", a sample outside the source as "-"), depths,
+// the new image of the three-argument form, and refusals.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "cases.h"
+
+namespace {
+
+using cases::Case;
+
+#define ROW8(r) " 0," r " 0," r " 1," r " 2," r " 2," r " 2," r " 3," r " -"
+
+const Case kStretch[] = {
+    {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
+     "marked 50, 2, 1, 32; marked 51, 20, 1, 32", "MBC Stretch Image 50, 51",
+     "pixels 51: 0,0 0,0 0,0 0,0 0,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 - - - - -"},
+    {"doubling: 0.5 rounds to 0 and 1.5 to 2, outside the source",
+     "marked 50, 2, 2, 32; marked 51, 4, 4, 32", "MBC Stretch Image 50, 51",
+     "pixels 51: 0,0 0,0 1,0 - / 0,0 0,0 1,0 - / 0,1 0,1 1,1 - / - - - -"},
+    {"halving samples every other column and row", "marked 50, 4, 4, 32; marked 51, 2, 2, 32",
+     "MBC Stretch Image 50, 51", "pixels 51: 0,0 2,0 / 0,2 2,2"},
+    {"1 into 3 samples column 1, outside; 3 into 6 stays inside, 2.5 rounding to 2",
+     "marked 50, 1, 3, 32; marked 51, 3, 6, 32", "MBC Stretch Image 50, 51",
+     "pixels 51: 0,0 0,0 - / 0,0 0,0 - / 0,1 0,1 - / 0,2 0,2 - / 0,2 0,2 - / 0,2 0,2 -"},
+    {"an image stretched into itself is unchanged", "marked 50, 5, 3, 32",
+     "MBC Stretch Image 50, 50",
+     "pixels 50: 0,0 1,0 2,0 3,0 4,0 / 0,1 1,1 2,1 3,1 4,1 / 0,2 1,2 2,2 3,2 4,2"},
+    {"both headers first, then a read and a plot for each target pixel",
+     "marked 50, 1, 1, 32; marked 51, 2, 1, 32", "MBC Stretch Image 50, 51",
+     "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 1; MemReadDword(50, 4) -> 1; "
+     "MemReadDword(50, 8) -> 32; MemReadDword(51, 0) -> 2; MemReadDword(51, 4) -> 1; "
+     "MemReadDword(51, 8) -> 32; MemExists(50) -> 1; MemReadDword(50, 0) -> 1 ... "
+     "MemReadDword(51, 8) -> 32; MemWriteDword(51, 16, 4096) -> 0"},
+    {"a 4-byte value keeps its low 16 bits in a 2-byte target",
+     "marked 50, 1, 1, 32; dword 50, 12, 0x12345678; marked 51, 1, 1, 16",
+     "MBC Stretch Image 50, 51", "pixels 51: 0x5678"},
+    {"a 2-byte value moves unchanged into a 4-byte target",
+     "marked 50, 2, 1, 16; dword 50, 12, 0xBEEF; marked 51, 1, 1, 32", "MBC Stretch Image 50, 51",
+     "pixels 51: 0xBEEF"},
+    {"a missing target is asked about after the source", "marked 50, 2, 2, 32",
+     "MBC Stretch Image 50, 9", "MemExists(50) -> 1; MemExists(9) -> 0"},
+    {"a missing source is the only question", "marked 50, 2, 2, 32", "MBC Stretch Image 9, 50",
+     "MemExists(9) -> 0"},
+    {"numbers below 1 are not asked about", "MBC Stretch Image 0, 50", "MBC Stretch Image 50, -1",
+     ""},
+    {"the new image has the source's depth: 8 x 8 x 2 + 12 = 140 bytes", "marked 50, 4, 4, 16",
+     "MBC Stretch Image 50, 8, 8 => 1",
+     "MemExists(50) -> 1; MemReadDword(50, 8) -> 16; MemExists(1) -> 0; MemMake(1, 140) -> 0; "
+     "MemWriteDword(1, 0, 8) -> 0; MemWriteDword(1, 4, 8) -> 0; MemWriteDword(1, 8, 16) -> 0; "
+     "MemExists(50) -> 1; MemExists(1) -> 1; MemReadDword(50, 0) -> 4 ..."},
+    {"4 x 4 into a new 8 x 8: columns and rows 0, 0, 1, 2, 2, 2, 3, then 4, outside",
+     "marked 50, 4, 4, 16", "MBC Stretch Image 50, 8, 8 => 1",
+     "pixels 1:" ROW8("0") " /" ROW8("0") " /" ROW8("1") " /" ROW8("2") " /" ROW8("2") " /" ROW8(
+         "2") " /" ROW8("3") " / - - - - - - - -"},
+    {"a missing source: no depth read, no image", "", "MBC Stretch Image 7, 8, 8 => 0",
+     "MemExists(7) -> 0"},
+    {"a source below 1: nothing asked", "", "MBC Stretch Image 0, 8, 8 => 0", ""},
+    {"a width the maker refuses: no image, no number", "marked 50, 4, 4, 32",
+     "MBC Stretch Image 50, 0, 8 => 0", "MemExists(50) -> 1; MemReadDword(50, 8) -> 32",
+     "MBC Stretch Image 50, 8, -1 => 0; MBC Exist Memblock Count => 0"},
+    {"a source depth the maker refuses: number 0 is asked about", "marked 50, 2, 2, 8",
+     "MBC Stretch Image 50, 8, 8 => 0",
+     "MemExists(50) -> 1; MemReadDword(50, 8) -> 8; MemExists(50) -> 1; MemExists(0) -> 0"},
+    {"3 bytes a pixel: a new image whose pixels stay as the host made them", "marked 50, 2, 2, 24",
+     "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: - - - / - - - / - - -", "v = dword 1, 8 => 24"},
+};
+
+TEST(Stretch, Cases) {
+  for (const Case& c : kStretch) EXPECT_EQ(cases::Check(c), "") << c.name;
+}
+
+// An empty or negative target samples nothing: only the two headers are read.
+TEST(Stretch, AnEmptyTargetIsNotSampled) {
+  for (const auto& [width, height] : {std::pair<std::string, std::string>{"0", "3"},
+                                      {"3", "0"},
+                                      {"-5", "3"},
+                                      {"3", "-2147483648"}}) {
+    const std::string setup = "marked 50, 2, 2, 32; marked 51, 1, 1, 32; dword 51, 0, " + width +
+                              "; dword 51, 4, " + height;
+    const std::string want =
+        "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 2; MemReadDword(50, 4) -> "
+        "2; MemReadDword(50, 8) -> 32; MemReadDword(51, 0) -> " +
+        width + "; MemReadDword(51, 4) -> " + height + "; MemReadDword(51, 8) -> 32";
+    EXPECT_EQ(cases::Check({"", setup.c_str(), "MBC Stretch Image 50, 51", want.c_str()}), "")
+        << width << " x " << height;
+  }
+}
+
+// A source width of 0 or below gives sample columns that no image has.
+TEST(Stretch, ASourceOfNoWidthSamplesNothing) {
+  for (const char* width : {"-4", "0", "-2147483648"}) {
+    const std::string setup =
+        std::string("marked 50, 2, 2, 32; dword 50, 0, ") + width +
+        "; MBC Make Memblock Image 3, 2, 32 => 1; MBC Box 1, 0, 0, 2, 1, 7, 1";
+    EXPECT_EQ(
+        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: - - - / - - -"}),
+        "");
+  }
+}
+
+}  // namespace
