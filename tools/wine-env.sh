@@ -2,7 +2,8 @@
 # under build/, created once, with its server and services started before any
 # test runs (otherwise each program waits on a pipe for seconds).
 mbc_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$mbc_root/build/wineprefix"
+# MBC_WINEPREFIX gives a prefix of its own to a second build working beside this one.
+export WINEPREFIX="${MBC_WINEPREFIX:-$mbc_root/build/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
