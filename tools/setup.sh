@@ -5,8 +5,8 @@
 # The 32-bit Wine packages need the i386 architecture. On this archive the i386
 # security index is sometimes out of sync; a plain install then fails on
 # amd64/i386 version skew of the Multi-Arch: same libraries. The fallback reads
-# a private copy of the package lists (only the bookworm and bookworm-updates
-# suites) and pins every skewed library in wine32's closure to one version for
+# a private copy of the package lists (only the release's main and updates
+# suites, from the archive the system's own sources name) and pins every skewed library in wine32's closure to one version for
 # both architectures in the same install. The system's apt sources are never
 # touched.
 set -euo pipefail
@@ -45,18 +45,44 @@ if apt-get install "${APT_OPTS[@]}" "${missing[@]}" >/tmp/setup-apt.log 2>&1; th
 fi
 
 echo "setup: plain install failed (see /tmp/setup-apt.log); retrying with the main suites only"
+# The archive that serves the release's main suite, as the system's own
+# sources configure it (deb822 stanzas or one-line entries), with the key
+# that stanza names: "URI|KEYRING".
+codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+archive=$(awk -v suite="$codename" '
+  function take() {
+    if (!done && uri != "" && enabled && index(" " suites " ", " " suite " ")) { print uri "|" key; done = 1 }
+    uri = ""; suites = ""; key = ""; enabled = 1
+  }
+  FNR == 1 { take() }
+  /^[[:space:]]*$/ { take(); next }
+  tolower($1) == "uris:" { uri = $2 }
+  tolower($1) == "suites:" { $1 = ""; suites = $0 }
+  tolower($1) == "signed-by:" { key = $2 }
+  tolower($1) == "enabled:" && tolower($2) == "no" { enabled = 0 }
+  $1 == "deb" {
+    i = 2
+    if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
+    uri = $i; suites = $(i + 1); take()
+  }
+  END { take() }
+' $(ls /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null) </dev/null)
+if [ -z "$archive" ]; then
+  echo "setup: no configured apt source serves the suite $codename; add one to /etc/apt/sources.list.d/" >&2
+  exit 1
+fi
+uri=${archive%%|*}
+key=${archive#*|}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/sources" "$work/lists/partial"
-uri=$(grep -hoE 'https?://[^ ]*/debian/?$' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null | head -n1 || true)
-uri=${uri:-http://deb.debian.org/debian}
-cat >"$work/sources/main.sources" <<SRC
-Types: deb
-URIs: $uri
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+{
+  echo "Types: deb"
+  echo "URIs: $uri"
+  echo "Suites: $codename $codename-updates"
+  echo "Components: main"
+  if [ -n "$key" ]; then echo "Signed-By: $key"; fi
+} >"$work/sources/main.sources"
 PRIVATE=(-o Dir::Etc::sourcelist=/dev/null -o "Dir::Etc::sourceparts=$work/sources" -o "Dir::State::Lists=$work/lists")
 apt-get "${PRIVATE[@]}" update -q >/dev/null
 
