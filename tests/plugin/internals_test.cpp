@@ -89,6 +89,10 @@ TEST(HostTables, AnEntryIsReadAtEveryCall) {
       static_cast<host::Op1>([](std::int32_t n) -> std::int32_t { return ++calls + n; }));
   EXPECT_EQ(host::MemExistsOp(3), 4);
   EXPECT_EQ(calls, 1);
+  // Every arity calls nothing through an empty entry and answers 0.
+  EXPECT_EQ(host::MemReadDwordOp(3, 0) | host::MemWriteDwordOp(3, 0, 1) |
+                host::MemCopyOp(3, 4, 0, 0, 1) | host::BitmapExistsOp(3),
+            0);
   host::UnbindDirectory();
   EXPECT_EQ(host::MemExistsOp(3), 0);
   EXPECT_EQ(calls, 1);

@@ -57,6 +57,18 @@ void PutMarked(const std::vector<std::string>& numbers) {
   target::Host().PutMemblock(n, bytes.data(), static_cast<std::int32_t>(bytes.size()));
 }
 
+// "a a a b" as "a*3 b".
+std::string RunLength(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size();) {
+    std::size_t run = 1;
+    while (i + run < items.size() && items[i + run] == items[i]) ++run;
+    text += (i ? " " : "") + items[i] + (run > 1 ? "*" + std::to_string(run) : "");
+    i += run;
+  }
+  return text;
+}
+
 struct Probe {
   std::vector<refhost::HostCall> calls;
   std::string error;
@@ -89,8 +101,10 @@ Probe RunProbe(const std::string& line) {
   target::Host().SetCallObserver(&Collect, &probe.calls);
   const std::int32_t result = refhost::CallExport(address, args);
   target::Host().SetCallObserver(nullptr, nullptr);
-  if (arrow != std::string::npos && result != Number(line.substr(arrow + 4))) {
-    probe.error = "result " + std::to_string(result) + ", wanted " + line.substr(arrow + 4);
+  // A command without a result leaves 0 in it, which the host ignores.
+  const std::int32_t wanted = arrow != std::string::npos ? Number(line.substr(arrow + 4)) : 0;
+  if ((arrow != std::string::npos || (command && !command->row.returnsValue)) && result != wanted) {
+    probe.error = "result " + std::to_string(result) + ", wanted " + std::to_string(wanted);
   }
   return probe;
 }
@@ -116,14 +130,7 @@ std::string Plots(const std::vector<refhost::HostCall>& calls) {
     }
   }
   if (open) plots.push_back("-");
-  std::string text = std::to_string(plots.size()) + " plots:";
-  for (std::size_t i = 0; i < plots.size();) {
-    std::size_t run = 1;
-    while (i + run < plots.size() && plots[i + run] == plots[i]) ++run;
-    text += " " + plots[i] + (run > 1 ? "*" + std::to_string(run) : "");
-    i += run;
-  }
-  return text;
+  return std::to_string(plots.size()) + " plots: " + RunLength(plots);
 }
 
 }  // namespace
@@ -160,17 +167,18 @@ std::string Pixels(std::int32_t n) {
   const std::int32_t bpp = static_cast<std::int32_t>(Field(bytes, 8, 4)) / 8;
   std::string text = "pixels " + std::to_string(n) + ":";
   for (std::int32_t y = 0; y < height; ++y) {
+    std::vector<std::string> row;
     for (std::int32_t x = 0; x < width; ++x) {
       const std::uint32_t v =
           Field(bytes, 12 + static_cast<std::size_t>((y * width + x) * bpp), bpp);
       char hex[16];
       std::snprintf(hex, sizeof hex, "0x%X", v);
       const bool marked = v >= 0x1000 && v < 0x2000;
-      text += " " + (v == 0   ? "-"
-                     : marked ? std::to_string((v - 0x1000) >> 4) + "," + std::to_string(v & 15)
-                              : hex);
+      row.push_back(v == 0   ? "-"
+                    : marked ? std::to_string((v - 0x1000) >> 4) + "," + std::to_string(v & 15)
+                             : hex);
     }
-    if (y + 1 < height) text += " /";
+    text += (y ? " / " : " ") + RunLength(row);
   }
   return text;
 }

@@ -17,7 +17,8 @@ struct Case {
   // image memblock N into the store whose pixel (x, y) holds 0x1000 + 16x + y.
   const char* setup;
   // One command line with literal arguments ("call "EXPORT", ..." for an
-  // export without a row), optionally ending "=> R".
+  // export without a row), optionally ending "=> R"; a command without a
+  // result must leave 0.
   const char* probe;
   // What the probe must do, one of:
   //   "MemExists(1) -> 0; ..."  its host calls ("" for none)
@@ -25,8 +26,9 @@ struct Case {
   //                             pixel each wrote, "-" where one wrote nothing,
   //                             "*n" for n in a row
   // where "start ... end" or "start ..." compares only the ends.
-  //   "pixels N: a b / c d"     image memblock N afterwards, row by row: "x,y"
-  //                             for a marked value, "-" for 0, else hex
+  //   "pixels N: a b*2 / c d"   image memblock N afterwards, row by row: "x,y"
+  //                             for a marked value, "-" for 0, else hex, "*n"
+  //                             for n in a row
   const char* want;
   // Steps run after the probe, as `setup`; their expectations must hold too.
   const char* after = "";

@@ -60,12 +60,13 @@ std::int64_t ClaimedPixels(std::int32_t memblock) {
   return static_cast<std::int64_t>(field(0)) * field(4);
 }
 
+const Around* g_around = nullptr;
+
 std::int32_t Call(const char* command, const std::vector<std::int32_t>& args) {
-  std::int32_t result = 0;
-  if (!target::Plugin().Call(command, args, &result)) {
-    result = refhost::CallExport(target::Plugin().Export(command), args);
-  }
-  return result;
+  const refhost::PluginCommand* row = target::Plugin().Find(command, args.size());
+  const void* address = row ? row->address : target::Plugin().Export(command);
+  const auto call = [&] { return refhost::CallExport(address, args); };
+  return *g_around ? (*g_around)(call) : call();
 }
 
 }  // namespace
@@ -83,7 +84,8 @@ void Start() {
   host.AddArray(5, bytes, 3);
 }
 
-std::int32_t Step(const std::function<std::uint32_t()>& next) {
+std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& around) {
+  g_around = &around;
   Draw d(next);
   const std::int32_t m = d.In(-1, 6);
   switch (d.In(0, 17)) {

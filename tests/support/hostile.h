@@ -11,9 +11,13 @@
 
 namespace hostile {
 
+// Runs the command it is given and returns its result; a test may change
+// the floating-point mode around it.
+using Around = std::function<std::int32_t(const std::function<std::int32_t()>& command)>;
+
 // Takes one step, drawing the numbers it needs from `next`, against the
 // target (target.h); returns the command's result (0 for a host-side step).
-std::int32_t Step(const std::function<std::uint32_t()>& next);
+std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& around = nullptr);
 
 // Resources every sequence starts with: bitmap 1, image 2, mesh 3, sound 4
 // and array 5, in a fresh store with the plug-in bound.

@@ -1,7 +1,10 @@
 // The same pseudo-random hostile command sequence, a few thousand calls from a
 // fixed seed, gives the same host calls and the same memblocks on every build:
-// natively with the code linked in and in the 32-bit DLL under Wine.
+// natively with the code linked in and in the 32-bit DLL under Wine; and the
+// same again whatever floating-point mode the host runs in. Every command
+// leaves the host's mode as it found it, and calls the host in that mode.
 #include <gtest/gtest.h>
+#include <xmmintrin.h>
 
 #include <random>
 
@@ -14,20 +17,74 @@ namespace {
 // Taken once from the native build; the DLL under Wine must agree.
 const char kGolden[] = "{0xee0391c727e830c9ull, 527294}";
 
-TEST(Differential, AHostileSequenceGivesTheSameCallsAndMemblocksOnEveryBuild) {
-  std::mt19937 random(20261206);  // its sequence is fixed by the language standard
-  const std::function<std::uint32_t()> next = [&random] { return static_cast<std::uint32_t>(random()); };
+// The SSE control and status register and the x87 control word, both of
+// which a host may set as it likes.
+struct FpMode {
+  unsigned mxcsr;
+  std::uint16_t x87;
+  bool operator==(const FpMode& o) const { return mxcsr == o.mxcsr && x87 == o.x87; }
+};
+
+FpMode CurrentMode() {
+  FpMode mode{_mm_getcsr(), 0};
+  __asm__ volatile("fnstcw %0" : "=m"(mode.x87));
+  return mode;
+}
+
+void SetMode(FpMode mode) {
+  _mm_setcsr(mode.mxcsr);
+  __asm__ volatile("fldcw %0" : : "m"(mode.x87));
+}
+
+// The default mode, then modes a host could hand over: another rounding
+// direction with flush to zero and every exception unmasked (an inexact
+// product would fault), rounding up, rounding toward zero with sticky flags
+// raised; the x87 unit at single precision with the same roundings.
+const FpMode kModes[] = {
+    CurrentMode(), {0xA040, 0x047F}, {0x4000, 0x087F}, {0x7FBF, 0x0C7F}};
+
+struct Watch {
   Digest digest;
-  hostile::Start();
-  target::Host().SetCallObserver(&Digest::Fold, &digest);
-  for (int step = 0; step < 4000; ++step) digest.Add(hostile::Step(next));
-  target::Host().SetCallObserver(nullptr, nullptr);
-  for (std::int32_t n : target::Host().Numbers()) {
-    digest.Add(n);
-    for (std::uint8_t byte : target::Host().Bytes(n)) digest.Add(byte);
+  FpMode mode;
+  std::uint64_t callsInOtherModes = 0;
+};
+
+void REFHOST_CDECL Observe(const refhost::HostCall* call, void* context) {
+  Watch& run = *static_cast<Watch*>(context);
+  if (!(CurrentMode() == run.mode)) ++run.callsInOtherModes;
+  run.digest.Add(*call);
+}
+
+TEST(Differential, AHostileSequenceGivesTheSameCallsAndMemblocksOnEveryBuildAndInEveryMode) {
+  for (std::size_t modes : {1u, 4u}) {
+    std::mt19937 random(20261206);  // its sequence is fixed by the language standard
+    const std::function<std::uint32_t()> next = [&random] {
+      return static_cast<std::uint32_t>(random());
+    };
+    Watch run;
+    int modeChanged = 0;
+    hostile::Start();
+    target::Host().SetCallObserver(&Observe, &run);
+    const hostile::Around inMode = [&](const std::function<std::int32_t()>& command) {
+      SetMode(run.mode);
+      const std::int32_t result = command();
+      modeChanged += CurrentMode() == run.mode ? 0 : 1;
+      SetMode(kModes[0]);
+      return result;
+    };
+    for (std::size_t step = 0; step < 4000; ++step) {
+      run.mode = kModes[step % modes];
+      run.digest.Add(hostile::Step(next, inMode));
+    }
+    target::Host().SetCallObserver(nullptr, nullptr);
+    for (std::int32_t n : target::Host().Numbers()) {
+      run.digest.Add(n);
+      for (std::uint8_t byte : target::Host().Bytes(n)) run.digest.Add(byte);
+    }
+    EXPECT_EQ(run.digest.Text(), kGolden) << modes << " modes";
+    EXPECT_EQ(modeChanged, 0);
+    EXPECT_EQ(run.callsInOtherModes, 0u);
   }
-  EXPECT_EQ(digest.Text(), kGolden);
-  EXPECT_GT(digest.calls, 100000u);
 }
 
 }  // namespace

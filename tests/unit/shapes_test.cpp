@@ -41,6 +41,8 @@ const Case kShapes[] = {
     {"a square's outline, step by step: top, left, bottom, right", IMAGE_32,
      "MBC Cube 1, 10, 20, 3, 7, 0",
      "12 plots: 10,20*2 10,22 12,20 11,20 10,21 11,22 12,21 12,20 10,22 12,22*2"},
+    {"a square of size 2 is all corners", IMAGE_8, "MBC Cube 1, 1, 1, 2, 7, 0",
+     "8 plots: 1,1*2 1,2 2,1*2 1,2 2,2*2"},
     {"a filled square, column by column", IMAGE_32, "MBC Cube 1, 10, 20, 3, 7, 1",
      "9 plots: 10,20 10,21 10,22 11,20 11,21 11,22 12,20 12,21 12,22"},
     {"a filled square partly outside", "MBC Make Memblock Image 4, 4, 32 => 1",

@@ -11,20 +11,23 @@ namespace {
 
 using cases::Case;
 
-#define ROW8(r) " 0," r " 0," r " 1," r " 2," r " 2," r " 2," r " 3," r " -"
+#define ROW8(r) " 0," r "*2 1," r " 2," r "*3 3," r " -"
 
 const Case kStretch[] = {
     {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
      "marked 50, 2, 1, 32; marked 51, 20, 1, 32", "MBC Stretch Image 50, 51",
-     "pixels 51: 0,0 0,0 0,0 0,0 0,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 1,0 - - - - -"},
+     "pixels 51: 0,0*5 1,0*10 -*5"},
     {"doubling: 0.5 rounds to 0 and 1.5 to 2, outside the source",
      "marked 50, 2, 2, 32; marked 51, 4, 4, 32", "MBC Stretch Image 50, 51",
-     "pixels 51: 0,0 0,0 1,0 - / 0,0 0,0 1,0 - / 0,1 0,1 1,1 - / - - - -"},
+     "pixels 51: 0,0*2 1,0 - / 0,0*2 1,0 - / 0,1*2 1,1 - / -*4"},
     {"halving samples every other column and row", "marked 50, 4, 4, 32; marked 51, 2, 2, 32",
      "MBC Stretch Image 50, 51", "pixels 51: 0,0 2,0 / 0,2 2,2"},
     {"1 into 3 samples column 1, outside; 3 into 6 stays inside, 2.5 rounding to 2",
      "marked 50, 1, 3, 32; marked 51, 3, 6, 32", "MBC Stretch Image 50, 51",
-     "pixels 51: 0,0 0,0 - / 0,0 0,0 - / 0,1 0,1 - / 0,2 0,2 - / 0,2 0,2 - / 0,2 0,2 -"},
+     "pixels 51: 0,0*2 - / 0,0*2 - / 0,1*2 - / 0,2*2 - / 0,2*2 - / 0,2*2 -"},
+    {"a target wider than 1024 columns: 512 x 1/1024 = 0.5 rounds to 0, 1536 x 1/1024 to 2",
+     "marked 50, 2, 1, 32; MBC Make Memblock Image 2048, 1, 32 => 1", "MBC Stretch Image 50, 1",
+     "pixels 1: 0,0*513 1,0*1023 -*512"},
     {"an image stretched into itself is unchanged", "marked 50, 5, 3, 32",
      "MBC Stretch Image 50, 50",
      "pixels 50: 0,0 1,0 2,0 3,0 4,0 / 0,1 1,1 2,1 3,1 4,1 / 0,2 1,2 2,2 3,2 4,2"},
@@ -54,7 +57,7 @@ const Case kStretch[] = {
     {"4 x 4 into a new 8 x 8: columns and rows 0, 0, 1, 2, 2, 2, 3, then 4, outside",
      "marked 50, 4, 4, 16", "MBC Stretch Image 50, 8, 8 => 1",
      "pixels 1:" ROW8("0") " /" ROW8("0") " /" ROW8("1") " /" ROW8("2") " /" ROW8("2") " /" ROW8(
-         "2") " /" ROW8("3") " / - - - - - - - -"},
+         "2") " /" ROW8("3") " / -*8"},
     {"a missing source: no depth read, no image", "", "MBC Stretch Image 7, 8, 8 => 0",
      "MemExists(7) -> 0"},
     {"a source below 1: nothing asked", "", "MBC Stretch Image 0, 8, 8 => 0", ""},
@@ -65,7 +68,7 @@ const Case kStretch[] = {
      "MBC Stretch Image 50, 8, 8 => 0",
      "MemExists(50) -> 1; MemReadDword(50, 8) -> 8; MemExists(50) -> 1; MemExists(0) -> 0"},
     {"3 bytes a pixel: a new image whose pixels stay as the host made them", "marked 50, 2, 2, 24",
-     "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: - - - / - - - / - - -", "v = dword 1, 8 => 24"},
+     "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: -*3 / -*3 / -*3", "v = dword 1, 8 => 24"},
 };
 
 TEST(Stretch, Cases) {
@@ -96,7 +99,7 @@ TEST(Stretch, ASourceOfNoWidthSamplesNothing) {
         std::string("marked 50, 2, 2, 32; dword 50, 0, ") + width +
         "; MBC Make Memblock Image 3, 2, 32 => 1; MBC Box 1, 0, 0, 2, 1, 7, 1";
     EXPECT_EQ(
-        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: - - - / - - -"}),
+        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"}),
         "");
   }
 }
