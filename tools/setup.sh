@@ -45,28 +45,9 @@ if apt-get install "${APT_OPTS[@]}" "${missing[@]}" >/tmp/setup-apt.log 2>&1; th
 fi
 
 echo "setup: plain install failed (see /tmp/setup-apt.log); retrying with the main suites only"
-# The archive that serves the release's main suite, as the system's own
-# sources configure it (deb822 stanzas or one-line entries), with the key
-# that stanza names: "URI|KEYRING".
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-archive=$(awk -v suite="$codename" '
-  function take() {
-    if (!done && uri != "" && enabled && index(" " suites " ", " " suite " ")) { print uri "|" key; done = 1 }
-    uri = ""; suites = ""; key = ""; enabled = 1
-  }
-  FNR == 1 { take() }
-  /^[[:space:]]*$/ { take(); next }
-  tolower($1) == "uris:" { uri = $2 }
-  tolower($1) == "suites:" { $1 = ""; suites = $0 }
-  tolower($1) == "signed-by:" { key = $2 }
-  tolower($1) == "enabled:" && tolower($2) == "no" { enabled = 0 }
-  $1 == "deb" {
-    i = 2
-    if ($i ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
-    uri = $i; suites = $(i + 1); take()
-  }
-  END { take() }
-' $(ls /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null) </dev/null)
+source "$(dirname "$0")/apt-archive.sh"
+archive=$(mbc_main_archive)
 if [ -z "$archive" ]; then
   echo "setup: no configured apt source serves the suite $codename; add one to /etc/apt/sources.list.d/" >&2
   exit 1

@@ -83,14 +83,14 @@ std::string CheckDirective(const Statement& statement) {
     if (!statement.target.empty() && !givesValue) {
       return statement.name + " gives no value to keep";
     }
-    std::string form;
+    const char* form = nullptr;
     for (const char* f : d.forms) {
       std::string files(f);
       for (char& letter : files) letter = letter == 'f' ? 't' : letter;
       if (MatchesForm(files.c_str(), statement.args)) form = f;
     }
-    if (form.empty()) return "usage: " + std::string(d.usage);
-    for (std::size_t i = 0; i < statement.args.size() && i < form.size(); ++i) {
+    if (form == nullptr) return "usage: " + std::string(d.usage);
+    for (std::size_t i = 0; i < statement.args.size() && form[i] != '\0'; ++i) {
       if (form[i] != 'f') continue;
       const std::string why = RefusedFileName(statement.args[i].text);
       if (!why.empty()) return why + ": \"" + Escaped(statement.args[i].text) + "\"";

@@ -234,7 +234,7 @@ bool ScriptRunner::RunDirective(const Statement& statement, const std::string& s
   if (word == "expect_image") return ExpectImage(statement, v, source);
   if (word == "mesh") {
     host.AddMesh(v[0], v[1]);
-    Echo(source, "host mesh " + std::to_string(v[0]) + ": " + Plural(v[1], "vertex"));
+    Echo(source, "host mesh " + std::to_string(v[0]) + ": " + std::to_string(v[1]) + " vertices");
     return true;
   }
   if (word == "sound") {
