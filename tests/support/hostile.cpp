@@ -101,7 +101,8 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
       return Call("MBC Clone Memblock", {m});
     case 5: {
       static const char* const kFrom[] = {"Array", "Bitmap", "Image", "Mesh", "Sound"};
-      return Call((std::string("MBC Make Memblock From ") + kFrom[d.In(0, 4)]).c_str(), {d.Value()});
+      return Call((std::string("MBC Make Memblock From ") + kFrom[d.In(0, 4)]).c_str(),
+                  {d.Value()});
     }
     case 6: {
       const std::int32_t w = d.Value(), h = d.Value(), depth = d.Value();
@@ -122,7 +123,8 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
       return Call("MBC Circle",
                   {m, d.Value(), d.Value(), d.Value() % (2 * kMaxSpan), d.Value(), d.Value() & 3});
     case 12:
-      return Call("MBC Cube", {m, d.Value(), d.Value(), d.Value() % kMaxSpan, d.Value(), d.Value() & 3});
+      return Call("MBC Cube",
+                  {m, d.Value(), d.Value(), d.Value() % kMaxSpan, d.Value(), d.Value() & 3});
     case 13: {
       const std::int32_t left = d.Value(), top = d.Value();
       return Call("MBC Box", {m, left, top, d.Near(left), d.Near(top), d.Value(), d.Value() & 3});

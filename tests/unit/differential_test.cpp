@@ -40,8 +40,7 @@ void SetMode(FpMode mode) {
 // direction with flush to zero and every exception unmasked (an inexact
 // product would fault), rounding up, rounding toward zero with sticky flags
 // raised; the x87 unit at single precision with the same roundings.
-const FpMode kModes[] = {
-    CurrentMode(), {0xA040, 0x047F}, {0x4000, 0x087F}, {0x7FBF, 0x0C7F}};
+const FpMode kModes[] = {CurrentMode(), {0xA040, 0x047F}, {0x4000, 0x087F}, {0x7FBF, 0x0C7F}};
 
 struct Watch {
   Digest digest;

@@ -9,11 +9,11 @@ namespace {
 using cases::Case;
 
 #define MAKE3 "MBC Make Memblock 8 => 1; MBC Make Memblock 8 => 2; MBC Make Memblock 8 => 3"
-#define MAKE10                                                                                   \
-  MAKE3                                                                                          \
-      "; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8;"             \
-      "v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make " \
-      "Memblock 8"
+#define MAKE10                                                                               \
+  MAKE3                                                                                      \
+  "; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8;"             \
+  "v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make " \
+  "Memblock 8"
 
 const Case kNumbering[] = {
     {"a make takes the next number and makes the memblock under it", MAKE3,

@@ -99,8 +99,7 @@ TEST(Stretch, ASourceOfNoWidthSamplesNothing) {
         std::string("marked 50, 2, 2, 32; dword 50, 0, ") + width +
         "; MBC Make Memblock Image 3, 2, 32 => 1; MBC Box 1, 0, 0, 2, 1, 7, 1";
     EXPECT_EQ(
-        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"}),
-        "");
+        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"}), "");
   }
 }
 
