@@ -1,6 +1,7 @@
 // The built DLL's file, beyond what the host reads back through the system:
-// only system libraries imported, exactly the 22 export names, and a string
-// table of two language-neutral blocks of 16 counted strings, no more.
+// only system libraries imported, exactly the 22 export names, a string table
+// of two language-neutral blocks of 16 counted strings, no more, and a
+// language-neutral version resource.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -19,6 +20,14 @@ BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR list) {
 BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
   reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
   return TRUE;
+}
+
+// An entry of the system's version library, reached at run time: the test
+// programs link no import library for it.
+template <typename Function>
+Function* VersionLibrary(const char* name) {
+  static const HMODULE library = LoadLibraryA("version.dll");
+  return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
 class PluginFile : public ::testing::Test {
@@ -120,6 +129,44 @@ TEST_F(PluginFile, StringTableIsTwoNeutralBlocksOfSixteenCountedStrings) {
   }
   ASSERT_EQ(lengths.size(), 32u);
   for (std::size_t id = 0; id < 32; ++id) EXPECT_EQ(lengths[id] > 0, id >= 1 && id <= 19) << id;
+}
+
+// Read as the system's file properties read it. The numbers follow the
+// project version in CMakeLists.txt.
+TEST_F(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
+  const auto infoSize =
+      VersionLibrary<decltype(GetFileVersionInfoSizeA)>("GetFileVersionInfoSizeA");
+  const auto info = VersionLibrary<decltype(GetFileVersionInfoA)>("GetFileVersionInfoA");
+  const auto query = VersionLibrary<decltype(VerQueryValueA)>("VerQueryValueA");
+  ASSERT_TRUE(infoSize && info && query);
+  char path[MAX_PATH];
+  ASSERT_GT(GetModuleFileNameA(module_, path, MAX_PATH), 0u);
+  std::vector<char> block(infoSize(path, nullptr));
+  ASSERT_TRUE(!block.empty() && info(path, 0, block.size(), block.data()));
+  UINT bytes = 0;
+  const auto value = [&](const std::string& key) -> const void* {
+    void* at = nullptr;
+    return query(block.data(), key.c_str(), &at, &bytes) ? at : nullptr;
+  };
+
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value("\\"));
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ((std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
+                                fixed->dwProductVersionMS, fixed->dwProductVersionLS}),
+            (std::vector<DWORD>{VS_FFI_SIGNATURE, MAKELONG(0, 1), 0, MAKELONG(0, 1), 0}));
+  // One translation: language 0x0000 (neutral), code page 1200 (UTF-16).
+  const auto* translation = static_cast<const WORD*>(value("\\VarFileInfo\\Translation"));
+  ASSERT_NE(translation, nullptr);
+  EXPECT_EQ(std::vector<WORD>(translation, translation + bytes / 2), (std::vector<WORD>{0, 1200}));
+  for (const auto& [key, text] :
+       {std::pair{"FileDescription", "Dynamic memblock numbering and image memblock commands"},
+        {"ProductName", "DoduzIridizeruRediro"},
+        {"FileVersion", "1.0"},
+        {"ProductVersion", "1.0"}}) {
+    const auto* found =
+        static_cast<const char*>(value(std::string("\\StringFileInfo\\000004b0\\") + key));
+    EXPECT_STREQ(found ? found : "(none)", text) << key;
+  }
 }
 
 }  // namespace

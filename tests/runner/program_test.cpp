@@ -95,11 +95,6 @@ TEST(Runner, BindsAsTheHostFindsItsLibraries) {
        "load hook called\n" COMPANION_BOX
        " b = MBC Initialized => 0 [0 host calls]\n n = MBC Make Memblock(16) => 0 [0 host calls]\n"
        "unload hook returned 0; 0 memblock(s) left\nplug-in unloaded\n"},
-      {"no-core",
-       {"RuzazUrovuv.dll"},
-       "host core ZavarOvur.dll absent\n" LOADED CORE_BOX "load hook called\n" CORE_BOX
-       " b = MBC Initialized => 1 [0 host calls]\n n = MBC Make Memblock(16) => 1 [2 host calls]\n"
-       "unload hook returned 0; 1 memblock(s) left\nplug-in unloaded\n"},
       {"neither",
        {},
        "host companion RuzazUrovuv.dll absent: the directives that need it are refused\n"
