@@ -16,6 +16,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # host may change, then take no part in any result.
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -ffp-contract=off")
 set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -ffp-contract=off")
+# The same objects from every checkout and build folder: the file names that
+# reach them (__FILE__, debug records) are written relative to the sources,
+# and the build folder (the later, more specific map) as "build".
+foreach(lang C CXX)
+  string(APPEND CMAKE_${lang}_FLAGS_INIT
+         " -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=" " -ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/")
+endforeach()
 # No MinGW runtime DLLs next to the product or the test programs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -24,7 +24,8 @@ void PrintUsage() {
   std::cout << "usage: mbc_runner [--trace] [--max-host-calls N] SCRIPT [OUTPUT_FOLDER]\n"
                "\n"
                "Loads DoduzIridizeruRediro.dll with the stand-in host libraries beside this\n"
-               "program, calls its load hook and runs SCRIPT: one command or directive a line,\n"
+               "program (the plug-in from the folder above when there is none here), calls its\n"
+               "load hook and runs SCRIPT: one command or directive a line,\n"
                "\"#\" starts a comment. A command is written as the command table names it,\n"
                "arguments in brackets or after a blank; \"v = ...\" keeps its result.\n"
                "PNG files are read from SCRIPT's folder and written to OUTPUT_FOLDER (default\n"
@@ -62,6 +63,23 @@ int Fail(const std::string& why) {
 void Stop(int status) {
   std::cout.flush();
   ExitProcess(static_cast<UINT>(status));
+}
+
+// The plug-in by file name, found through the ordinary search (this program's
+// folder first) as the host finds it; when this folder has none, the one a
+// folder up, where the release package keeps it: there the runner and the
+// stand-in host libraries live in reference-host/, away from the plug-in.
+std::string PluginToLoad() {
+  char self[MAX_PATH];
+  std::string folder(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
+  folder.erase(folder.find_last_of("\\/") + 1);
+  const auto exists = [](const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  if (exists(folder + refhost::kPluginFileName)) return refhost::kPluginFileName;
+  const std::string above = folder.substr(0, folder.find_last_of("\\/", folder.size() - 2) + 1) +
+                            refhost::kPluginFileName;
+  return exists(above) ? above : refhost::kPluginFileName;
 }
 
 }  // namespace
@@ -116,7 +134,7 @@ int main(int argc, char** argv) {
 
   refhost::PluginModule plugin;
   std::string error;
-  if (!plugin.Load(refhost::kPluginFileName, &error)) return Fail(error);
+  if (!plugin.Load(PluginToLoad().c_str(), &error)) return Fail(error);
   if (!refhost::CaptureMessageBoxes(plugin.Handle())) {
     return Fail("the plug-in does not import MessageBoxA; its boxes could not be caught");
   }

@@ -6,7 +6,10 @@
 # Usage: check_reproducible.sh FOLDER_A FOLDER_B (both emptied first)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-[ $# -eq 2 ] && [ "$1" != "$2" ] || { echo "usage: $0 FOLDER_A FOLDER_B" >&2; exit 2; }
+if [ $# -ne 2 ] || [ "$1" = "$2" ]; then
+  echo "usage: $0 FOLDER_A FOLDER_B" >&2
+  exit 2
+fi
 for build in "$@"; do
   rm -rf "$build"
   cmake --preset win32 -B "$build" >/dev/null

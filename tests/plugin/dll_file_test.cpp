@@ -1,7 +1,8 @@
-// The built DLL's file, beyond what the host reads back through the system:
+// The built DLL's file, beyond what the host reads back through the system
+// (the command table's strings are checked in tests/unit/product_test.cpp):
 // only system libraries imported, exactly the 22 export names, a string table
-// of two language-neutral blocks of 16 counted strings, no more, and a
-// language-neutral version resource.
+// of two language-neutral blocks and no more, and a language-neutral version
+// resource that carries the project's version.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,24 +12,6 @@
 #include <vector>
 
 namespace {
-
-BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR list) {
-  reinterpret_cast<std::vector<ULONG_PTR>*>(list)->push_back(reinterpret_cast<ULONG_PTR>(name));
-  return TRUE;
-}
-
-BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR found) {
-  reinterpret_cast<std::vector<WORD>*>(found)->push_back(language);
-  return TRUE;
-}
-
-// An entry of the system's version library, reached at run time: the test
-// programs link no import library for it.
-template <typename Function>
-Function* VersionLibrary(const char* name) {
-  static const HMODULE library = LoadLibraryA("version.dll");
-  return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
 
 class PluginFile : public ::testing::Test {
  protected:
@@ -42,9 +25,9 @@ class PluginFile : public ::testing::Test {
   static const T* At(DWORD rva) {
     return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(module_) + rva);
   }
-  static const IMAGE_DATA_DIRECTORY& Directory(int entry) {
-    const auto* dos = At<IMAGE_DOS_HEADER>(0);
-    return At<IMAGE_NT_HEADERS32>(dos->e_lfanew)->OptionalHeader.DataDirectory[entry];
+  static DWORD Directory(int entry) {
+    const auto* nt = At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew);
+    return nt->OptionalHeader.DataDirectory[entry].VirtualAddress;
   }
 
   static HMODULE module_;
@@ -53,10 +36,9 @@ class PluginFile : public ::testing::Test {
 HMODULE PluginFile::module_ = nullptr;
 
 TEST_F(PluginFile, ImportsOnlySystemLibraries) {
-  const IMAGE_DATA_DIRECTORY& entry = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
   const std::set<std::string> system{"kernel32.dll", "user32.dll", "msvcrt.dll"};
-  for (const auto* import = At<IMAGE_IMPORT_DESCRIPTOR>(entry.VirtualAddress); import->Name != 0;
-       ++import) {
+  for (const auto* import = At<IMAGE_IMPORT_DESCRIPTOR>(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT));
+       import->Name != 0; ++import) {
     std::string name = At<char>(import->Name);
     std::transform(name.begin(), name.end(), name.begin(), ::tolower);
     EXPECT_EQ(system.count(name), 1u) << name << " is not a system library";
@@ -66,8 +48,7 @@ TEST_F(PluginFile, ImportsOnlySystemLibraries) {
 // Read from the export directory; an export reachable by ordinal only would
 // show as "#ordinal".
 TEST_F(PluginFile, ExportsExactlyTheHooksAndTheCommands) {
-  const auto* exports =
-      At<IMAGE_EXPORT_DIRECTORY>(Directory(IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
+  const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(Directory(IMAGE_DIRECTORY_ENTRY_EXPORT));
   std::vector<std::string> names;
   for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
     names.emplace_back(At<char>(At<DWORD>(exports->AddressOfNames)[i]));
@@ -76,79 +57,46 @@ TEST_F(PluginFile, ExportsExactlyTheHooksAndTheCommands) {
     names.push_back("#" + std::to_string(exports->Base + i));
   }
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"?Constructor@@YAXXZ",
-                                             "Destructor",
-                                             "IMBox",
-                                             "IMCircle",
-                                             "IMCube",
-                                             "IMGetPixel",
-                                             "IMPlot",
-                                             "IMStretch",
-                                             "IMStretch2",
-                                             "MBC_Clear",
-                                             "MBC_CloneMemblock",
-                                             "MBC_Count",
-                                             "MBC_Delete",
-                                             "MBC_DynamicMake",
-                                             "MBC_DynamicMakeFromArray",
-                                             "MBC_DynamicMakeFromBitmap",
-                                             "MBC_DynamicMakeFromImage",
-                                             "MBC_DynamicMakeFromMesh",
-                                             "MBC_DynamicMakeFromSound",
-                                             "MBC_Init",
-                                             "MakeMemblockImage",
-                                             "PrepareMeshMemblock"}));
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "?Constructor@@YAXXZ", "Destructor", "IMBox", "IMCircle", "IMCube",
+                       "IMGetPixel", "IMPlot", "IMStretch", "IMStretch2", "MBC_Clear",
+                       "MBC_CloneMemblock", "MBC_Count", "MBC_Delete", "MBC_DynamicMake",
+                       "MBC_DynamicMakeFromArray", "MBC_DynamicMakeFromBitmap",
+                       "MBC_DynamicMakeFromImage", "MBC_DynamicMakeFromMesh",
+                       "MBC_DynamicMakeFromSound", "MBC_Init", "MakeMemblockImage",
+                       "PrepareMeshMemblock"}));
 }
 
-TEST_F(PluginFile, StringTableIsTwoNeutralBlocksOfSixteenCountedStrings) {
-  std::vector<ULONG_PTR> blocks;
-  EnumResourceNamesA(module_, MAKEINTRESOURCEA(6), CollectName,
-                     reinterpret_cast<LONG_PTR>(&blocks));
-  ASSERT_EQ(blocks, (std::vector<ULONG_PTR>{1, 2}));
-  std::vector<std::size_t> lengths;  // of strings 0 to 31
-  for (ULONG_PTR block : blocks) {
-    std::vector<WORD> languages;
-    EnumResourceLanguagesA(module_, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(block), CollectLanguage,
-                           reinterpret_cast<LONG_PTR>(&languages));
-    EXPECT_EQ(languages, std::vector<WORD>{MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)});
-    const HRSRC resource = FindResourceExA(module_, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(block),
-                                           MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
-    ASSERT_NE(resource, nullptr);
-    const auto* units = static_cast<const WORD*>(LockResource(LoadResource(module_, resource)));
-    const std::size_t unitCount = SizeofResource(module_, resource) / 2;
-    std::size_t at = 0;
-    for (int i = 0; i < 16 && at < unitCount; ++i) {
-      lengths.push_back(units[at]);
-      // A terminator counted into the string would be shown as part of it.
-      if (units[at] > 0) {
-        EXPECT_NE(units[at + units[at]], 0) << "block " << block << ", " << i;
-      }
-      at += 1 + units[at];
-    }
-    EXPECT_EQ(at * 2, SizeofResource(module_, resource)) << "block " << block;
-  }
-  ASSERT_EQ(lengths.size(), 32u);
-  for (std::size_t id = 0; id < 32; ++id) EXPECT_EQ(lengths[id] > 0, id >= 1 && id <= 19) << id;
+// Blocks 1 (strings 0 to 15) and 2 (16 to 31), each in the neutral language
+// alone, so that the host finds them under any user interface language.
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR block, WORD language, LONG_PTR found) {
+  reinterpret_cast<std::vector<std::pair<ULONG_PTR, WORD>>*>(found)->emplace_back(
+      reinterpret_cast<ULONG_PTR>(block), language);
+  return TRUE;
 }
 
-// Read as the system's file properties read it. The numbers follow the
-// project version in CMakeLists.txt.
+BOOL CALLBACK CollectBlock(HMODULE module, LPCSTR type, LPSTR block, LONG_PTR found) {
+  return EnumResourceLanguagesA(module, type, block, CollectLanguage, found);
+}
+
+TEST_F(PluginFile, StringTableIsTwoLanguageNeutralBlocks) {
+  std::vector<std::pair<ULONG_PTR, WORD>> found;
+  EnumResourceNamesA(module_, MAKEINTRESOURCEA(6), CollectBlock, reinterpret_cast<LONG_PTR>(&found));
+  EXPECT_EQ(found, (std::vector<std::pair<ULONG_PTR, WORD>>{{1, 0}, {2, 0}}));
+}
+
+// Read as the system's file properties read it; the numbers are the project
+// version in CMakeLists.txt.
 TEST_F(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
-  const auto infoSize =
-      VersionLibrary<decltype(GetFileVersionInfoSizeA)>("GetFileVersionInfoSizeA");
-  const auto info = VersionLibrary<decltype(GetFileVersionInfoA)>("GetFileVersionInfoA");
-  const auto query = VersionLibrary<decltype(VerQueryValueA)>("VerQueryValueA");
-  ASSERT_TRUE(infoSize && info && query);
   char path[MAX_PATH];
   ASSERT_GT(GetModuleFileNameA(module_, path, MAX_PATH), 0u);
-  std::vector<char> block(infoSize(path, nullptr));
-  ASSERT_TRUE(!block.empty() && info(path, 0, block.size(), block.data()));
+  std::vector<char> block(GetFileVersionInfoSizeA(path, nullptr));
+  ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path, 0, block.size(), block.data()));
   UINT bytes = 0;
   const auto value = [&](const std::string& key) -> const void* {
     void* at = nullptr;
-    return query(block.data(), key.c_str(), &at, &bytes) ? at : nullptr;
+    return VerQueryValueA(block.data(), key.c_str(), &at, &bytes) ? at : nullptr;
   };
-
   const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value("\\"));
   ASSERT_NE(fixed, nullptr);
   EXPECT_EQ((std::vector<DWORD>{fixed->dwSignature, fixed->dwFileVersionMS, fixed->dwFileVersionLS,
