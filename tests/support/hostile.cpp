@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "refhost/runner/export_call.h"
+#include "cases.h"
 #include "target.h"
 
 namespace hostile {
@@ -17,7 +17,6 @@ constexpr std::int32_t kMaxBytes = 1 << 20;
 class Draw {
  public:
   explicit Draw(const std::function<std::uint32_t()>& next) : next_(next) {}
-  std::int32_t Any() { return static_cast<std::int32_t>(next_()); }
   std::int32_t In(std::int32_t low, std::int32_t high) {
     return low + static_cast<std::int32_t>(next_() % static_cast<std::uint32_t>(high - low + 1));
   }
@@ -26,14 +25,10 @@ class Draw {
     static constexpr std::int32_t kEdges[] = {
         0,  1,  -1, 2,  3,  4,  5,     7,     8,       12,          15,      16,         23,
         24, 31, 32, 39, 40, 64, 65535, 65536, INT_MAX, INT_MAX - 1, INT_MIN, INT_MIN + 1};
-    switch (In(0, 3)) {
-      case 0:
-        return kEdges[In(0, sizeof kEdges / sizeof kEdges[0] - 1)];
-      case 1:
-        return In(-8, 70);
-      default:
-        return Any();
-    }
+    const std::int32_t kind = In(0, 3);
+    return kind == 0   ? kEdges[In(0, sizeof kEdges / sizeof kEdges[0] - 1)]
+           : kind == 1 ? In(-8, 70)
+                       : static_cast<std::int32_t>(next_());
   }
   // Within kMaxSpan of `base`, saturating at the ends of the range.
   std::int32_t Near(std::int32_t base) {
@@ -45,27 +40,18 @@ class Draw {
   const std::function<std::uint32_t()>& next_;
 };
 
-std::vector<std::uint8_t> Bytes(std::int32_t memblock) {
-  return target::Host().Bytes(memblock);
-}
-
-// Width x height as the memblock's header claims, 0 when it has none.
-std::int64_t ClaimedPixels(std::int32_t memblock) {
-  const std::vector<std::uint8_t> b = Bytes(memblock);
-  if (b.size() < 8) return 0;
-  const auto field = [&b](int at) {
-    return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
-                                     static_cast<std::uint32_t>(b[at + 3]) << 24);
-  };
-  return static_cast<std::int64_t>(field(0)) * field(4);
+// The little-endian field at `at` of memblock `n`, 0 past its end.
+std::int32_t Field(std::int32_t n, std::size_t at) {
+  const std::vector<std::uint8_t> b = target::Host().Bytes(n);
+  if (b.size() < at + 4) return 0;
+  return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                                   static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 const Around* g_around = nullptr;
 
 std::int32_t Call(const char* command, const std::vector<std::int32_t>& args) {
-  const refhost::PluginCommand* row = target::Plugin().Find(command, args.size());
-  const void* address = row ? row->address : target::Plugin().Export(command);
-  const auto call = [&] { return refhost::CallExport(address, args); };
+  const auto call = [&] { return target::Call(command, args); };
   return *g_around ? (*g_around)(call) : call();
 }
 
@@ -73,15 +59,7 @@ std::int32_t Call(const char* command, const std::vector<std::int32_t>& args) {
 
 void Start() {
   target::Restart(true);
-  const refhost::CompanionClient& host = target::Host();
-  const std::int32_t pixels[6] = {1, 2, 3, 4, 5, 6};
-  const std::int16_t samples[2] = {1, -1};
-  const std::uint8_t bytes[3] = {1, 2, 3};
-  host.AddBitmap(1, 3, 2, pixels);
-  host.AddImage(2, 2, 2, pixels);
-  host.AddMesh(3, 2);
-  host.AddSound(4, samples, 2);
-  host.AddArray(5, bytes, 3);
+  cases::Steps("bitmap 1, 3, 2, 7; image 2, 2, 2, 9; mesh 3, 2; sound 4, 2; array 5, 1, 2, 3");
 }
 
 std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& around) {
@@ -106,10 +84,10 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
     }
     case 6: {
       const std::int32_t w = d.Value(), h = d.Value(), depth = d.Value();
-      const double bytes = static_cast<double>(w) * h * (depth / 8) + 12;
       // Sizes that wrap are the interesting ones; large honest ones only cost memory.
-      if (bytes > kMaxBytes && bytes <= INT_MAX) return 0;
-      return Call("MBC Make Memblock Image", {w, h, depth});
+      const double bytes = static_cast<double>(w) * h * (depth / 8) + 12;
+      return bytes > kMaxBytes && bytes <= INT_MAX ? 0
+                                                   : Call("MBC Make Memblock Image", {w, h, depth});
     }
     case 7:
       return Call("PrepareMeshMemblock", {d.Value() % (kMaxBytes / 108)});
@@ -131,19 +109,20 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
     }
     case 14: {
       const std::int32_t into = d.In(-1, 6);
-      return ClaimedPixels(into) <= kMaxPixels ? Call("MBC Stretch Image", {m, into}) : 0;
+      const std::int64_t pixels = static_cast<std::int64_t>(Field(into, 0)) * Field(into, 4);
+      return pixels <= kMaxPixels ? Call("MBC Stretch Image", {m, into}) : 0;
     }
     case 15: {
       const std::int32_t w = d.Value(), h = d.Value();
-      if (static_cast<std::int64_t>(w) * h > kMaxPixels) return 0;
-      return Call("MBC Stretch Image", {m, w, h});
+      return static_cast<std::int64_t>(w) * h > kMaxPixels ? 0
+                                                           : Call("MBC Stretch Image", {m, w, h});
     }
     case 16: {  // the host changes a header: one that lies about the memblock's size
       const std::int32_t n = d.In(1, 6), field = d.In(0, 2) * 4, value = d.Value();
-      std::vector<std::uint8_t> b = Bytes(n);
-      if (b.size() < 12) return 0;
-      for (int i = 0; i < 4; ++i) b[field + i] = static_cast<std::uint8_t>(value >> (8 * i));
-      target::Host().PutMemblock(n, b.data(), static_cast<std::int32_t>(b.size()));
+      if (target::Host().Bytes(n).size() >= 12) {
+        cases::Steps("dword " + std::to_string(n) + ", " + std::to_string(field) + ", " +
+                     std::to_string(value));
+      }
       return 0;
     }
     default:

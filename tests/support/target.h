@@ -9,6 +9,8 @@
 // called through the export its row names.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,5 +33,13 @@ std::vector<std::string> Boxes();
 // Row `id` of the command table as the product holds it (the string table
 // on Windows); false when it has none.
 bool Row(unsigned id, std::u16string* text);
+
+// Calls the command `name` with `args` through its row, or else the export of
+// that name; `*row` tells which row, or null.
+std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args,
+                  const refhost::PluginCommand** row = nullptr);
+
+// The host calls `body` makes, in order.
+std::vector<refhost::HostCall> CallsOf(const std::function<void()>& body);
 
 }  // namespace target
