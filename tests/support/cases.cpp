@@ -96,14 +96,18 @@ std::string Steps(const std::string& steps) {
       PutMarked(Split(step.substr(7), ','));
       continue;
     }
-    // "X => R" runs as "v = X" and "expect v, R"; "v = X => R" keeps its own v.
+    // "X => R" runs as "v = X" and "expect v, R"; "v = X => R" keeps its own
+    // v; "X => R1, R2" runs X once for each.
     const std::size_t arrow = step.find(" => "), equals = step.find(" = ");
     const bool kept = equals < arrow;
     const std::string v = kept ? step.substr(0, equals) : "result_";
-    std::istringstream script(arrow == std::string::npos
-                                  ? step
-                                  : (kept ? "" : v + " = ") + step.substr(0, arrow) + "\nexpect " +
-                                        v + ", " + step.substr(arrow + 4));
+    std::string lines = arrow == std::string::npos ? step : "";
+    for (const std::string& result :
+         Split(arrow == std::string::npos ? "" : step.substr(arrow + 4), ',')) {
+      lines +=
+          (kept ? "" : v + " = ") + step.substr(0, arrow) + "\nexpect " + v + ", " + result + "\n";
+    }
+    std::istringstream script(lines);
     if (runner.Run(script) != refhost::kRunPassed) return transcript.str();
   }
   return "";

@@ -38,24 +38,24 @@ void LoadHook() {
   plugin::RunLoadHook(Platform());
 }
 
-const void* Lookup(const std::map<std::string, const void*>& table, const char* name) {
-  const auto found = table.find(name);
-  return found == table.end() ? nullptr : found->second;
+using Exports = std::map<std::string, const void*>;
+
+const void* Lookup(const Exports& exports, const char* name) {
+  const auto found = exports.find(name);
+  return found == exports.end() ? nullptr : found->second;
 }
 
-const std::map<std::string, const void*>& PluginExports() {
-#define EXPORT_OF_ROW(id, text, name) {#name, reinterpret_cast<const void*>(&name)},
-  static const std::map<std::string, const void*> exports = {
-      MBC_COMMAND_ROWS(EXPORT_OF_ROW){"PrepareMeshMemblock",
-                                      reinterpret_cast<const void*>(&PrepareMeshMemblock)},
-      {"Destructor", reinterpret_cast<const void*>(&Destructor)},
-      {"?Constructor@@YAXXZ", reinterpret_cast<const void*>(&LoadHook)}};
-  return exports;
-}
-
-const char16_t* const kRows[] = {
+#define ADDRESS(name) reinterpret_cast<const void*>(&name)
+#define EXPORT_OF_ROW(id, text, name) {#name, ADDRESS(name)},
 #define TEXT_OF_ROW(id, text, name) u"" text,
-    MBC_COMMAND_ROWS(TEXT_OF_ROW)};
+#define COMPANION_EXPORT(name, result, params) {"Refhost" #name, ADDRESS(Refhost##name)},
+
+const Exports kPluginExports = {
+    MBC_COMMAND_ROWS(EXPORT_OF_ROW){"PrepareMeshMemblock", ADDRESS(PrepareMeshMemblock)},
+    {"Destructor", ADDRESS(Destructor)},
+    {"?Constructor@@YAXXZ", ADDRESS(LoadHook)}};
+const Exports kCompanionExports = {REFHOST_COMPANION_EXPORTS(COMPANION_EXPORT)};
+const char16_t* const kRows[] = {MBC_COMMAND_ROWS(TEXT_OF_ROW)};
 
 }  // namespace
 
@@ -72,36 +72,29 @@ bool Row(unsigned id, std::u16string* text) {
 }
 
 const refhost::CommandSet& Plugin() {
-  static const refhost::CommandSet* commands = [] {
-    auto* set = new refhost::CommandSet;
-    std::string error;
-    if (!set->Read(
-            Row, [](const char* name) { return Lookup(PluginExports(), name); }, &error)) {
-      std::abort();
-    }
-    return set;
-  }();
-  return *commands;
+  static refhost::CommandSet commands;
+  std::string error;
+  if (commands.Commands().empty() &&
+      !commands.Read(
+          Row, [](const char* name) { return Lookup(kPluginExports, name); }, &error)) {
+    std::abort();
+  }
+  return commands;
 }
 
 const refhost::CompanionClient& Host() {
-#define COMPANION_EXPORT(name, result, params) \
-  {"Refhost" #name, reinterpret_cast<const void*>(&Refhost##name)},
-  static const std::map<std::string, const void*> exports = {
-      REFHOST_COMPANION_EXPORTS(COMPANION_EXPORT)};
-  static const refhost::CompanionClient* host = [] {
-    auto* client = new refhost::CompanionClient;
-    if (!client->Resolve([](const char* name) { return Lookup(exports, name); })) std::abort();
-    return client;
-  }();
-  return *host;
+  static refhost::CompanionClient host;
+  if (host.ResetStore == nullptr &&
+      !host.Resolve([](const char* name) { return Lookup(kCompanionExports, name); })) {
+    std::abort();
+  }
+  return host;
 }
 
 void Restart(bool bind) {
   // What unloading and loading the library again does to its state.
   plugin::OnProcessDetach(Platform(), true);
-  numbering::HighWater = 0;
-  numbering::FreeCount = 0;
+  numbering::HighWater = numbering::FreeCount = 0;
   plugin::OnProcessAttach();
   Host().ResetStore();
   Platform().TakeCalls();

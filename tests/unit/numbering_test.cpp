@@ -8,68 +8,49 @@ namespace {
 
 using cases::Case;
 
-#define MAKE3 "MBC Make Memblock 8 => 1; MBC Make Memblock 8 => 2; MBC Make Memblock 8 => 3"
-#define MAKE10                                                                               \
-  MAKE3                                                                                      \
-  "; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8;"             \
-  "v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make Memblock 8; v = MBC Make " \
-  "Memblock 8"
+#define MAKE "MBC Make Memblock 8 => "
+#define DELETE "; MBC Delete Memblock "
+#define COUNT "; MBC Exist Memblock Count => "
 
 const Case kNumbering[] = {
-    {"a make takes the next number and makes the memblock under it", MAKE3,
+    {"a make takes the next number and makes its memblock", MAKE "1, 2, 3",
      "MBC Make Memblock 100 => 4", "MemExists(4) -> 0; MemMake(4, 100) -> 0",
-     "MBC Exist Memblock Count => 4; v = dword 4, 96 => 0"},
-    {"a number the script made itself is handed out with its memblock as it was", "memblock 1, 3",
+     "v = dword 4, 96 => 0" COUNT "4"},
+    {"a number the script made itself is handed out, its memblock as it was", "memblock 1, 3",
      "MBC Make Memblock 100 => 1", "MemExists(1) -> 1"},
     {"the number is handed out whatever the size, made or not", "MBC Make Memblock 0 => 1",
-     "MBC Make Memblock -5 => 2", "MemExists(2) -> 0; MemMake(2, -5) -> 0",
-     "MBC Exist Memblock Count => 2; MBC Make Memblock 4 => 3"},
-    {"delete deletes the memblock", MAKE3, "MBC Delete Memblock 2 => 0",
-     "MemExists(2) -> 1; MemDelete(2) -> 0", "MBC Exist Memblock Count => 2"},
-    {"the number taken back comes first", MAKE3 "; MBC Delete Memblock 2 => 0",
-     "MBC Make Memblock 8 => 2", "MemExists(2) -> 0; MemMake(2, 8) -> 0",
-     "MBC Make Memblock 8 => 4"},
-    {"the smallest number taken back comes first",
-     MAKE3 "; MBC Delete Memblock 1 => 0; MBC Delete Memblock 2 => 0", "MBC Make Memblock 8 => 1",
-     "MemExists(1) -> 0; MemMake(1, 8) -> 0", "MBC Make Memblock 8 => 2; MBC Make Memblock 8 => 4"},
-    {"deleting the top lowers it: its number comes next", MAKE3 "; MBC Delete Memblock 3 => 0",
-     "MBC Make Memblock 8 => 3", "MemExists(3) -> 0; MemMake(3, 8) -> 0",
-     "MBC Exist Memblock Count => 3"},
+     "MBC Make Memblock -5 => 2", "MemExists(2) -> 0; MemMake(2, -5) -> 0", COUNT "2; " MAKE "3"},
+    {"delete deletes the memblock", MAKE "1, 2, 3", "MBC Delete Memblock 2 => 0",
+     "MemExists(2) -> 1; MemDelete(2) -> 0", COUNT "2; " MAKE "2, 4"},
+    {"the smallest number taken back comes first", MAKE "1, 2, 3" DELETE "2 => 0" DELETE "1 => 0",
+     "MBC Make Memblock 8 => 1", "MemExists(1) -> 0; MemMake(1, 8) -> 0", MAKE "2, 4"},
+    {"deleting the top lowers it", MAKE "1, 2, 3" DELETE "3 => 0", "MBC Make Memblock 8 => 3",
+     "MemExists(3) -> 0; MemMake(3, 8) -> 0", COUNT "3"},
     {"no cascading: 2 stays free below a deleted top 3",
-     MAKE3
-     "; MBC Delete Memblock 2 => 0; MBC Delete Memblock 3 => 0; MBC Exist Memblock Count => 1",
-     "MBC Make Memblock 8 => 2", "MemExists(2) -> 0; MemMake(2, 8) -> 0",
-     "MBC Make Memblock 8 => 3; MBC Exist Memblock Count => 3"},
+     MAKE "1, 2, 3" DELETE "2 => 0" DELETE "3 => 0" COUNT "1", "MBC Make Memblock 8 => 2",
+     "MemExists(2) -> 0; MemMake(2, 8) -> 0", MAKE "3" COUNT "3"},
     {"numbers taken back in any order come out smallest first",
-     MAKE10 "; MBC Delete Memblock 5 => 0; MBC Delete Memblock 9 => 0; MBC Delete Memblock 7 => 0",
-     "MBC Make Memblock 8 => 5", "MemExists(5) -> 0; MemMake(5, 8) -> 0",
-     "MBC Make Memblock 8 => 7; MBC Make Memblock 8 => 9; MBC Make Memblock 8 => 11"},
+     MAKE "1, 2, 3, 4, 5, 6, 7, 8, 9, 10" DELETE "5 => 0" DELETE "9 => 0" DELETE "7 => 0",
+     "MBC Make Memblock 8 => 5", "MemExists(5) -> 0; MemMake(5, 8) -> 0", MAKE "7, 9, 11"},
     {"numbers above the top are taken back too, and the count can go negative",
-     MAKE3 "; MBC Delete Memblock 50 => 0; MBC Delete Memblock 80 => 0; MBC Delete Memblock 60 => "
-           "0; MBC Delete Memblock 70 => 0; MBC Exist Memblock Count => -1",
-     "MBC Make Memblock 8 => 50", "MemExists(50) -> 0; MemMake(50, 8) -> 0",
-     "MBC Make Memblock 8 => 60; MBC Make Memblock 8 => 70; MBC Make Memblock 8 => 80; "
-     "MBC Make Memblock 8 => 4"},
+     MAKE "1, 2, 3" DELETE "50 => 0" DELETE "80 => 0" DELETE "60 => 0" DELETE "70 => 0" COUNT "-1",
+     "MBC Make Memblock 8 => 50", "MemExists(50) -> 0; MemMake(50, 8) -> 0", MAKE "60, 70, 80, 4"},
     {"a number taken back twice is handed out twice",
-     MAKE10 "; MBC Delete Memblock 9 => 0; MBC Delete Memblock 7 => 0; MBC Delete Memblock 5 => 0",
-     "MBC Delete Memblock 7 => 0", "MemExists(7) -> 0",
-     "MBC Make Memblock 8 => 7; MBC Make Memblock 8 => 5; MBC Make Memblock 8 => 7; "
-     "MBC Make Memblock 8 => 9; MBC Make Memblock 8 => 11"},
+     MAKE "1, 2, 3, 4, 5, 6, 7, 8, 9, 10" DELETE "9 => 0" DELETE "7 => 0" DELETE "5 => 0",
+     "MBC Delete Memblock 7 => 0", "MemExists(7) -> 0", MAKE "7, 5, 7, 9, 11"},
     {"a number without a memblock is taken back all the same",
-     "MBC Make Memblock 0 => 1; MBC Make Memblock 8 => 2", "MBC Delete Memblock 1 => 0",
-     "MemExists(1) -> 0", "MBC Make Memblock 8 => 1"},
+     "MBC Make Memblock 0 => 1; " MAKE "2", "MBC Delete Memblock 1 => 0", "MemExists(1) -> 0",
+     MAKE "1"},
     {"numbers below 1 come back unchanged, with no host call",
-     "MBC Make Memblock 8 => 1; MBC Delete Memblock 0 => 0; "
-     "MBC Delete Memblock -2147483648 => -2147483648",
-     "MBC Delete Memblock -4 => -4", "", "MBC Exist Memblock Count => 1"},
+     MAKE "1" DELETE "0 => 0" DELETE "-2147483648 => -2147483648", "MBC Delete Memblock -4 => -4",
+     "", COUNT "1"},
     {"clear deletes every memblock from the top down to 1, the script's own among them",
-     MAKE3 "; MBC Delete Memblock 2 => 0; memblock 2, 1; memblock 9, 4", "MBC Clear All Memblocks",
+     MAKE "1, 2, 3" DELETE "2 => 0; memblock 2, 1; memblock 9, 4", "MBC Clear All Memblocks",
      "MemExists(3) -> 1; MemDelete(3) -> 0; MemExists(2) -> 1; MemDelete(2) -> 0; "
      "MemExists(1) -> 1; MemDelete(1) -> 0",
-     "MBC Exist Memblock Count => 0; MBC Make Memblock 8 => 1; v = dword 9, 0 => 0"},
+     "v = dword 9, 0 => 0" COUNT "0; " MAKE "1"},
     {"clear from nothing calls nothing and forgets the numbers taken back",
-     "MBC Delete Memblock 5 => 0", "MBC Clear All Memblocks", "",
-     "MBC Make Memblock 8 => 1; MBC Exist Memblock Count => 1"},
+     "MBC Delete Memblock 5 => 0", "MBC Clear All Memblocks", "", MAKE "1" COUNT "1"},
 };
 
 const Case kMadeFrom[] = {
