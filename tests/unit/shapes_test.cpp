@@ -17,11 +17,8 @@ using cases::Case;
 const Case kShapes[] = {
     {"the first sample of an odd diameter ties to the even column: 12.5 gives 12", IMAGE_32,
      "MBC Circle 1, 10, 20, 5, 7, 0", "361 plots: 12,20 ..."},
-    {"and 13.5 gives 14", IMAGE_32, "MBC Circle 1, 11, 20, 5, 7, 0", "361 plots: 14,20 ..."},
     {"a ring of diameter 1 round an odd column", IMAGE_32, "MBC Circle 1, 11, 20, 1, 7, 0",
      "361 plots: 12,20 11,20*360"},
-    {"a ring of diameter 1 round an even column", IMAGE_32, "MBC Circle 1, 10, 20, 1, 7, 0",
-     "361 plots: 10,20*361"},
     {"filled, diameter 4: rings of radius 2 and 1, then the centre", IMAGE_64,
      "MBC Circle 1, 31, 40, 4, 7, 1", "723 plots: 33,40 ... 31,40"},
     {"filled, diameter 5: radii 2.5, 1.5 and 0.5, then the centre", IMAGE_64,
@@ -30,14 +27,10 @@ const Case kShapes[] = {
      "MBC Circle 1, 31, 40, 2, 7, 1", "362 plots: 32,40 ... 31,40"},
     {"a ring wholly outside tries every sample", IMAGE_8, "MBC Circle 1, 100, 100, 10, 7, 0",
      "361 plots: -*361"},
-    {"a ring of diameter INT_MAX lies far outside", IMAGE_8, "MBC Circle 1, 0, 0, 2147483647, 7, 0",
-     "361 plots: -*361"},
     {"samples beyond the 32-bit range fall outside", IMAGE_8,
      "MBC Circle 1, 2147483647, 2147483647, 2147483647, 7, 0", "361 plots: -*361"},
     {"a filled circle at the top of the range", IMAGE_8, "MBC Circle 1, 2147483647, 4, 9, 7, 1",
      "1806 plots: -*1806"},
-    {"a filled circle at the bottom of the range", IMAGE_8,
-     "MBC Circle 1, -2147483648, -2147483648, 9, 7, 1", "1806 plots: -*1806"},
     {"a square's outline, step by step: top, left, bottom, right", IMAGE_32,
      "MBC Cube 1, 10, 20, 3, 7, 0",
      "12 plots: 10,20*2 10,22 12,20 11,20 10,21 11,22 12,21 12,20 10,22 12,22*2"},
@@ -49,8 +42,6 @@ const Case kShapes[] = {
      "MBC Cube 1, -1, -1, 3, 7, 1", "9 plots: -*4 0,0 0,1 - 1,0 1,1"},
     {"a filled square whose far column wraps draws nothing", IMAGE_8,
      "MBC Cube 1, 2147483646, 0, 4, 7, 1", "MemExists(1) -> 1"},
-    {"nor one whose far row wraps", IMAGE_8, "MBC Cube 1, 0, 2147483647, 2, 7, 1",
-     "MemExists(1) -> 1"},
     {"an outline walks its wrapping points, each clipped", IMAGE_8,
      "MBC Cube 1, 2147483646, 2147483646, 4, 7, 0", "16 plots: -*16"},
     {"a square ending at INT_MAX ends", IMAGE_8, "MBC Cube 1, 2147483645, 0, 3, 7, 1",
@@ -83,16 +74,12 @@ TEST(Shapes, Cases) {
 TEST(Shapes, NothingIsDrawnForABadSizeFillModeOrMemblock) {
   const std::pair<const char*, const char*> probes[] = {
       {"MBC Circle 1, 4, 4, 0, 7, 1", "MemExists(1) -> 1"},
-      {"MBC Circle 1, 4, 4, -3, 7, 0", "MemExists(1) -> 1"},
       {"MBC Circle 1, 4, 4, 5, 7, 2", "MemExists(1) -> 1"},
       {"MBC Cube 1, 4, 4, 3, 7, -1", "MemExists(1) -> 1"},
       {"MBC Cube 1, 4, 4, 0, 7, 1", "MemExists(1) -> 1"},
-      {"MBC Cube 1, 4, 4, -2147483648, 7, 0", "MemExists(1) -> 1"},
       {"MBC Box 1, 1, 1, 3, 3, 7, 2", "MemExists(1) -> 1"},
       {"MBC Circle 2, 4, 4, 5, 7, 0", "MemExists(2) -> 0"},
-      {"MBC Box 2, 1, 1, 3, 3, 7, 1", "MemExists(2) -> 0"},
       {"MBC Cube 0, 1, 1, 3, 7, 1", ""},
-      {"MBC Circle -1, 1, 1, 3, 7, 1", ""},
   };
   for (const auto& [probe, calls] : probes) {
     EXPECT_EQ(cases::Check({probe, IMAGE_8, probe, calls}), "") << probe;
