@@ -9,10 +9,6 @@
 
 namespace {
 
-// How often the host's entry handed out the directory: a binding that is
-// repeated, or skipped, shows here.
-std::int32_t g_directoryRequests = 0;
-
 template <typename T>
 std::vector<T> CopyOf(const T* items, std::int32_t count) {
   if (items == nullptr || count <= 0) return {};
@@ -31,13 +27,11 @@ extern "C" {
 
 // The host's entry: the address of the module directory.
 const void* const* REFHOST_CDECL VarIvoziVavu() {
-  ++g_directoryRequests;
   return refhost::Directory();
 }
 
 void REFHOST_CDECL RefhostResetStore() {
   refhost::ResetStore();
-  g_directoryRequests = 0;
 }
 
 void REFHOST_CDECL RefhostAddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
@@ -102,10 +96,6 @@ void REFHOST_CDECL RefhostSetCallObserver(refhost::CallObserver observer, void* 
 
 std::uint64_t REFHOST_CDECL RefhostCallCount() {
   return refhost::CallCount();
-}
-
-std::int32_t REFHOST_CDECL RefhostDirectoryRequests() {
-  return g_directoryRequests;
 }
 
 }  // extern "C"

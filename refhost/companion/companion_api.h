@@ -26,7 +26,6 @@ namespace refhost {
   X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))              \
   X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity)) \
   X(SetCallObserver, void, (refhost::CallObserver observer, void* context))                    \
-  X(CallCount, std::uint64_t, (void))                                                          \
-  X(DirectoryRequests, std::int32_t, (void))
+  X(CallCount, std::uint64_t, (void))
 
 }  // namespace refhost

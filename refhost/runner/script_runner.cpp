@@ -59,8 +59,8 @@ std::uint32_t Rgb(const RgbImage& image, std::size_t pixel) {
   return static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
 }
 
-}  // namespace
-
+// The test pattern of the bitmap and image directives: red grows to the right,
+// green downwards, blue fixed; opaque.
 std::vector<std::int32_t> TestPattern(std::int32_t width, std::int32_t height) {
   std::vector<std::int32_t> pixels;
   if (!SideInRange(width) || !SideInRange(height)) return pixels;
@@ -74,6 +74,8 @@ std::vector<std::int32_t> TestPattern(std::int32_t width, std::int32_t height) {
   }
   return pixels;
 }
+
+}  // namespace
 
 ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
                            RunnerOptions options, std::ostream& out)

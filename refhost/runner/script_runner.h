@@ -81,8 +81,4 @@ class ScriptRunner {
   std::uint64_t hostCalls_ = 0;  // of the command running now
 };
 
-// The test pattern of the bitmap and image directives: red grows to the right,
-// green downwards, blue fixed; opaque.
-std::vector<std::int32_t> TestPattern(std::int32_t width, std::int32_t height);
-
 }  // namespace refhost
