@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures and builds both targets from scratch,
+# Installs what is missing, configures and builds every preset from scratch,
 # and runs every test: natively under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a fixed fuzzing run over every command, then the
-# 32-bit Windows build under Wine.
+# UndefinedBehaviorSanitizer, fixed fuzzing runs over every command and over
+# the runner's script parsing, then the 32-bit Windows build under Wine with
+# the release checks.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -16,7 +17,7 @@ cmake --build --preset native
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --preset native
 
-echo "== fuzz (clang libFuzzer over every command, AddressSanitizer + UndefinedBehaviorSanitizer)"
+echo "== fuzz (clang libFuzzer: commands and script text, AddressSanitizer + UndefinedBehaviorSanitizer)"
 rm -rf build/fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
