@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 
-#include "hostile.h"
 #include "numbering/allocator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,11 +1,9 @@
-#include "hostile.h"
 
 #include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "cases.h"
 #include "target.h"
 
 namespace hostile {

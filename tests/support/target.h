@@ -43,3 +43,70 @@ std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args
 std::vector<refhost::HostCall> CallsOf(const std::function<void()>& body);
 
 }  // namespace target
+
+// Behaviour cases as rows: a few script steps to set the scene, one command
+// to probe, and what the probe must do, compared as text so that a failing
+// row shows the whole difference. Run against the target (target.h), so that
+// the same rows check the linked code natively and the DLL under Wine.
+namespace cases {
+
+struct Case {
+  const char* name;
+  // Steps separated by ";": runner script lines (commands, directives,
+  // variables; see refhost/runner/script_line.h), where a trailing "=> R" also
+  // expects the line's result to be R ("=> R1, R2, R3": the line three times,
+  // with these results), and "marked N, W, H, DEPTH" puts an image memblock N
+  // into the store whose pixel (x, y) holds 0x1000 + 16x + y.
+  const char* setup;
+  // One command line with literal arguments ("call "EXPORT", ..." for an
+  // export without a row), optionally ending "=> R"; a command without a
+  // result must leave 0.
+  const char* probe;
+  // What the probe must do, one of:
+  //   "MemExists(1) -> 0; ..."  its host calls ("" for none)
+  //   "7 plots: 1,2 - 3,4*5"    how many plots it made into its memblock and the
+  //                             pixel each wrote, "-" where one wrote nothing,
+  //                             "*n" for n in a row
+  // where "start ... end" or "start ..." compares only the ends.
+  //   "pixels N: a b*2 / c d"   image memblock N afterwards, row by row: "x,y"
+  //                             for a marked value, "-" for 0, else hex, "*n"
+  //                             for n in a row
+  const char* want;
+  // Steps run after the probe, as `setup`; their expectations must hold too.
+  const char* after = "";
+};
+
+// Runs the case against a freshly loaded and bound plug-in (with `restart`
+// false, against the plug-in as it is); "" when it holds, else what went wrong.
+std::string Check(const Case& c, bool restart = true);
+
+// Runs steps as Case::setup describes them; "" when all ran and held, else the
+// runner's transcript.
+std::string Steps(const std::string& steps);
+
+// "pixels N: ..." as Case::want describes it.
+std::string Pixels(std::int32_t n);
+
+}  // namespace cases
+
+// Hostile command sequences: each step one of the plug-in's commands (or
+// PrepareMeshMemblock, or a host-side change to a memblock header) with
+// arguments drawn mostly from the values that break arithmetic, at the ends
+// of the 32-bit range among them. Only the work is bounded (a filled box of
+// 2^32 x 2^32 pixels is valid input but would never finish): spans and sizes
+// stay small while their positions may lie anywhere.
+namespace hostile {
+
+// Runs the command it is given and returns its result; a test may change
+// the floating-point mode around it.
+using Around = std::function<std::int32_t(const std::function<std::int32_t()>& command)>;
+
+// Takes one step, drawing the numbers it needs from `next`, against the
+// target (target.h); returns the command's result (0 for a host-side step).
+std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& around = nullptr);
+
+// Resources every sequence starts with: bitmap 1, image 2, mesh 3, sound 4
+// and array 5, in a fresh store with the plug-in bound.
+void Start();
+
+}  // namespace hostile

@@ -8,7 +8,6 @@
 
 #include <random>
 
-#include "hostile.h"
 #include "target.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // depths, refusals and hostile arguments.
 #include <gtest/gtest.h>
 
-#include "cases.h"
+#include "target.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // host calls made, and what is left in the host.
 #include <gtest/gtest.h>
 
-#include "cases.h"
+#include "target.h"
 
 namespace {
 

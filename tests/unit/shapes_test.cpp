@@ -4,7 +4,7 @@
 // docs/commands.md, checked by pictures_test.cpp.
 #include <gtest/gtest.h>
 
-#include "cases.h"
+#include "target.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cases.h"
+#include "target.h"
 
 namespace {
 
