@@ -46,6 +46,7 @@ struct Store {
   std::map<std::int32_t, std::int32_t> meshes;
   std::map<std::int32_t, std::vector<std::int16_t>> sounds;
   std::map<std::int32_t, Bytes> arrays;
+  std::int64_t bytes = 0;  // of every memblock and resource, against kMaxStoreBytes
   std::uint64_t calls = 0;
   CallObserver observer = nullptr;
   void* observerContext = nullptr;
@@ -54,6 +55,29 @@ struct Store {
 Store& TheStore() {
   static Store store;
   return store;
+}
+
+std::int64_t SizeOf(const Bytes& b) {
+  return static_cast<std::int64_t>(b.size());
+}
+std::int64_t SizeOf(const Picture& p) {
+  return 4 * static_cast<std::int64_t>(p.pixels.size());
+}
+std::int64_t SizeOf(const std::vector<std::int16_t>& s) {
+  return 2 * static_cast<std::int64_t>(s.size());
+}
+
+// Keeps `value` under `key` when the store still has room for it, in place of
+// what was there; false, keeping nothing, when it has not.
+template <typename Map, typename Value>
+bool Keep(Map& map, std::int32_t key, Value value) {
+  Store& s = TheStore();
+  const auto old = map.find(key);
+  const std::int64_t bytes = s.bytes + SizeOf(value) - (old == map.end() ? 0 : SizeOf(old->second));
+  if (bytes > kMaxStoreBytes) return false;
+  s.bytes = bytes;
+  map[key] = std::move(value);
+  return true;
 }
 
 std::int32_t Called(std::int32_t table, std::int32_t slot, std::initializer_list<std::int32_t> args,
@@ -131,7 +155,8 @@ std::int32_t REFHOST_CDECL OpMemCopy(std::int32_t source, std::int32_t target, s
 std::int32_t MakeFromPicture(std::int32_t slot, const std::map<std::int32_t, Picture>& pictures,
                              std::int32_t n, std::int32_t resource) {
   auto it = pictures.find(resource);
-  if (it != pictures.end() && CanMake(n)) TheStore().memblocks[n] = PictureMemblock(it->second);
+  if (it != pictures.end() && CanMake(n))
+    Keep(TheStore().memblocks, n, PictureMemblock(it->second));
   return Mem(slot, {n, resource}, 0);
 }
 
@@ -151,7 +176,7 @@ std::int32_t REFHOST_CDECL OpMemMakeFromMesh(std::int32_t n, std::int32_t mesh) 
     Bytes b = HeaderAnd({338, 36, vertices}, static_cast<std::size_t>(vertices) * 36);
     // Vertex data: each vertex's index in its first byte, so copies are visible.
     for (std::int32_t v = 0; v < vertices; ++v) b[12 + 36 * static_cast<std::size_t>(v)] = v & 0xff;
-    TheStore().memblocks[n] = std::move(b);
+    Keep(TheStore().memblocks, n, std::move(b));
   }
   return Mem(kMemMakeFromMesh, {n, mesh}, 0);
 }
@@ -165,12 +190,13 @@ std::int32_t REFHOST_CDECL OpMemMakeFromSound(std::int32_t n, std::int32_t sound
     for (std::size_t i = 0; i < samples.size(); ++i) {
       PutLE(b, 12 + 2 * i, static_cast<std::uint16_t>(samples[i]), 2);
     }
-    TheStore().memblocks[n] = std::move(b);
+    Keep(TheStore().memblocks, n, std::move(b));
   }
   return Mem(kMemMakeFromSound, {n, sound}, 0);
 }
 
 std::int32_t REFHOST_CDECL OpMemDelete(std::int32_t n) {
+  if (const Bytes* b = Find(n)) TheStore().bytes -= SizeOf(*b);
   TheStore().memblocks.erase(n);
   return Mem(kMemDelete, {n}, 0);
 }
@@ -181,8 +207,9 @@ std::int32_t REFHOST_CDECL OpMemSize(std::int32_t n) {
 }
 
 std::int32_t REFHOST_CDECL OpMemMake(std::int32_t n, std::int32_t size) {
-  if (CanMake(n) && size >= 1 && size <= kMaxMemblockBytes) {
-    TheStore().memblocks[n] = Bytes(static_cast<std::size_t>(size), 0);
+  if (CanMake(n) && size >= 1 && size <= kMaxMemblockBytes &&
+      TheStore().bytes + size <= kMaxStoreBytes) {
+    Keep(TheStore().memblocks, n, Bytes(static_cast<std::size_t>(size), 0));
   }
   return Mem(kMemMake, {n, size}, 0);
 }
@@ -227,7 +254,7 @@ std::int32_t REFHOST_CDECL OpMemMakeFromArray(std::int32_t n, std::int32_t refer
   auto& arrays = TheStore().arrays;
   auto it = arrays.find(reference);
   if (it != arrays.end() && CanMake(n) && !it->second.empty()) {
-    TheStore().memblocks[n] = it->second;
+    Keep(TheStore().memblocks, n, it->second);
   }
   return Mem(kMemMakeFromArray, {n, reference}, 0);
 }
@@ -331,8 +358,8 @@ std::vector<std::uint8_t> MemblockBytes(std::int32_t n) {
   return b ? *b : Bytes{};
 }
 
-void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
-  TheStore().memblocks[n] = std::move(bytes);
+bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
+  return Keep(TheStore().memblocks, n, std::move(bytes));
 }
 
 std::int32_t MemblockCount() {
@@ -346,28 +373,31 @@ std::vector<std::int32_t> MemblockNumbers() {
   return numbers;
 }
 
-void AddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
+bool AddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
                std::vector<std::int32_t> pixels) {
   pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  TheStore().bitmaps[n] = Picture{width, height, std::move(pixels)};
+  return Keep(TheStore().bitmaps, n, Picture{width, height, std::move(pixels)});
 }
 
-void AddImage(std::int32_t n, std::int32_t width, std::int32_t height,
+bool AddImage(std::int32_t n, std::int32_t width, std::int32_t height,
               std::vector<std::int32_t> pixels) {
   pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  TheStore().images[n] = Picture{width, height, std::move(pixels)};
+  return Keep(TheStore().images, n, Picture{width, height, std::move(pixels)});
 }
 
-void AddMesh(std::int32_t n, std::int32_t vertices) {
+bool AddMesh(std::int32_t n, std::int32_t vertices) {
+  // Its memblock, 12 + 36 bytes a vertex, must be one the store can make.
+  if (vertices < 0 || vertices > (kMaxMemblockBytes - 12) / 36) return false;
   TheStore().meshes[n] = vertices;
+  return true;
 }
 
-void AddSound(std::int32_t n, std::vector<std::int16_t> samples) {
-  TheStore().sounds[n] = std::move(samples);
+bool AddSound(std::int32_t n, std::vector<std::int16_t> samples) {
+  return Keep(TheStore().sounds, n, std::move(samples));
 }
 
-void AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes) {
-  TheStore().arrays[reference] = std::move(bytes);
+bool AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes) {
+  return Keep(TheStore().arrays, reference, std::move(bytes));
 }
 
 std::uint64_t CallCount() {

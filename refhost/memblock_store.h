@@ -61,6 +61,10 @@ std::string Describe(const std::vector<HostCall>& calls);
 
 // The largest memblock the store makes; bigger requests make nothing.
 constexpr std::int32_t kMaxMemblockBytes = 64 * 1024 * 1024;
+// What every memblock and resource together may take, well inside the
+// address space of a 32-bit process: a make that would pass it makes nothing,
+// and a resource or memblock put in directly is refused.
+constexpr std::int64_t kMaxStoreBytes = 256 * 1024 * 1024;
 
 // The directory the companion library hands over.
 const void* const* Directory();
@@ -71,25 +75,26 @@ void ResetStore();
 // Direct access for tests and the runner: none of these is a host call.
 bool MemblockExists(std::int32_t n);
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
-void PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
+bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
 // The numbers of every memblock, ascending.
 std::vector<std::int32_t> MemblockNumbers();
 
-// Resources. Bitmaps and images are 32-bit pixels, row by row; the memblock
+// Resources, each false (and kept nothing) when the store has no room for it.
+// Bitmaps and images are 32-bit pixels, row by row; the memblock
 // made from one is an image memblock (width, height, 32, pixels).
-void AddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
+bool AddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
                std::vector<std::int32_t> pixels);
-void AddImage(std::int32_t n, std::int32_t width, std::int32_t height,
+bool AddImage(std::int32_t n, std::int32_t width, std::int32_t height,
               std::vector<std::int32_t> pixels);
-// A mesh of `vertices` 36-byte vertices; its memblock is the mesh layout
-// (338, 36, vertex count, vertex data).
-void AddMesh(std::int32_t n, std::int32_t vertices);
+// A mesh of `vertices` 36-byte vertices (at most what one memblock holds); its
+// memblock is the mesh layout (338, 36, vertex count, vertex data).
+bool AddMesh(std::int32_t n, std::int32_t vertices);
 // A sound of 16-bit mono samples at 22050 Hz; its memblock is (16, 1, 22050,
 // sample bytes).
-void AddSound(std::int32_t n, std::vector<std::int16_t> samples);
+bool AddSound(std::int32_t n, std::vector<std::int16_t> samples);
 // A script array under its reference; its memblock is the array's bytes.
-void AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes);
+bool AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes);
 
 // Host calls made since the store was reset.
 std::uint64_t CallCount();

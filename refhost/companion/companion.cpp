@@ -34,33 +34,33 @@ void REFHOST_CDECL RefhostResetStore() {
   refhost::ResetStore();
 }
 
-void REFHOST_CDECL RefhostAddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
-                                    const std::int32_t* pixels) {
-  refhost::AddBitmap(n, width, height, PixelsOf(pixels, width, height));
+std::int32_t REFHOST_CDECL RefhostAddBitmap(std::int32_t n, std::int32_t width, std::int32_t height,
+                                            const std::int32_t* pixels) {
+  return refhost::AddBitmap(n, width, height, PixelsOf(pixels, width, height)) ? 1 : 0;
 }
 
-void REFHOST_CDECL RefhostAddImage(std::int32_t n, std::int32_t width, std::int32_t height,
-                                   const std::int32_t* pixels) {
-  refhost::AddImage(n, width, height, PixelsOf(pixels, width, height));
+std::int32_t REFHOST_CDECL RefhostAddImage(std::int32_t n, std::int32_t width, std::int32_t height,
+                                           const std::int32_t* pixels) {
+  return refhost::AddImage(n, width, height, PixelsOf(pixels, width, height)) ? 1 : 0;
 }
 
-void REFHOST_CDECL RefhostAddMesh(std::int32_t n, std::int32_t vertices) {
-  refhost::AddMesh(n, vertices);
+std::int32_t REFHOST_CDECL RefhostAddMesh(std::int32_t n, std::int32_t vertices) {
+  return refhost::AddMesh(n, vertices) ? 1 : 0;
 }
 
-void REFHOST_CDECL RefhostAddSound(std::int32_t n, const std::int16_t* samples,
-                                   std::int32_t count) {
-  refhost::AddSound(n, CopyOf(samples, count));
+std::int32_t REFHOST_CDECL RefhostAddSound(std::int32_t n, const std::int16_t* samples,
+                                           std::int32_t count) {
+  return refhost::AddSound(n, CopyOf(samples, count)) ? 1 : 0;
 }
 
-void REFHOST_CDECL RefhostAddArray(std::int32_t reference, const std::uint8_t* bytes,
-                                   std::int32_t count) {
-  refhost::AddArray(reference, CopyOf(bytes, count));
+std::int32_t REFHOST_CDECL RefhostAddArray(std::int32_t reference, const std::uint8_t* bytes,
+                                           std::int32_t count) {
+  return refhost::AddArray(reference, CopyOf(bytes, count)) ? 1 : 0;
 }
 
-void REFHOST_CDECL RefhostPutMemblock(std::int32_t n, const std::uint8_t* bytes,
-                                      std::int32_t count) {
-  refhost::PutMemblock(n, CopyOf(bytes, count));
+std::int32_t REFHOST_CDECL RefhostPutMemblock(std::int32_t n, const std::uint8_t* bytes,
+                                              std::int32_t count) {
+  return refhost::PutMemblock(n, CopyOf(bytes, count)) ? 1 : 0;
 }
 
 std::int32_t REFHOST_CDECL RefhostMemblockExists(std::int32_t n) {

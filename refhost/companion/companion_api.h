@@ -11,21 +11,22 @@
 namespace refhost {
 
 // Export names (after "Refhost") and signatures, one entry per export.
-#define REFHOST_COMPANION_EXPORTS(X)                                                           \
-  X(ResetStore, void, (void))                                                                  \
-  X(AddBitmap, void,                                                                           \
-    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))     \
-  X(AddImage, void,                                                                            \
-    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))     \
-  X(AddMesh, void, (std::int32_t n, std::int32_t vertices))                                    \
-  X(AddSound, void, (std::int32_t n, const std::int16_t* samples, std::int32_t count))         \
-  X(AddArray, void, (std::int32_t reference, const std::uint8_t* bytes, std::int32_t count))   \
-  X(PutMemblock, void, (std::int32_t n, const std::uint8_t* bytes, std::int32_t count))        \
-  X(MemblockExists, std::int32_t, (std::int32_t n))                                            \
-  X(MemblockCount, std::int32_t, (void))                                                       \
-  X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))              \
-  X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity)) \
-  X(SetCallObserver, void, (refhost::CallObserver observer, void* context))                    \
+#define REFHOST_COMPANION_EXPORTS(X)                                                            \
+  X(ResetStore, void, (void))                                                                   \
+  X(AddBitmap, std::int32_t,                                                                    \
+    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))      \
+  X(AddImage, std::int32_t,                                                                     \
+    (std::int32_t n, std::int32_t width, std::int32_t height, const std::int32_t* pixels))      \
+  X(AddMesh, std::int32_t, (std::int32_t n, std::int32_t vertices))                             \
+  X(AddSound, std::int32_t, (std::int32_t n, const std::int16_t* samples, std::int32_t count))  \
+  X(AddArray, std::int32_t,                                                                     \
+    (std::int32_t reference, const std::uint8_t* bytes, std::int32_t count))                    \
+  X(PutMemblock, std::int32_t, (std::int32_t n, const std::uint8_t* bytes, std::int32_t count)) \
+  X(MemblockExists, std::int32_t, (std::int32_t n))                                             \
+  X(MemblockCount, std::int32_t, (void))                                                        \
+  X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))               \
+  X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity))  \
+  X(SetCallObserver, void, (refhost::CallObserver observer, void* context))                     \
   X(CallCount, std::uint64_t, (void))
 
 }  // namespace refhost

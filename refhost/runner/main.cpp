@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "refhost/companion/companion_client.h"
@@ -146,7 +147,12 @@ int main(int argc, char** argv) {
   std::cout << "load hook called\n";
 
   refhost::ScriptRunner runner(plugin.Commands(), companion ? &host : nullptr, options, std::cout);
-  const refhost::RunResult result = runner.Run(script);
+  refhost::RunResult result = refhost::kRunScriptError;
+  try {
+    result = runner.Run(script);
+  } catch (const std::bad_alloc&) {  // every size is bounded; this is the last guard
+    std::cout << "mbc_runner: out of memory\n";
+  }
 
   std::cout << "unload hook returned " << plugin.CallUnloadHook();
   if (companion != nullptr) std::cout << "; " << host.MemblockCount() << " memblock(s) left";

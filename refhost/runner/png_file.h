@@ -17,8 +17,9 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;  // width * height * 3, row by row
 };
 
-// The largest side of a PNG file the runner reads or writes.
-constexpr int kLargestPngSide = 16384;
+// The largest side of a PNG file the runner reads or writes: its pixels stay
+// within what a 32-bit process can hold with room to spare (64 MiB at 4096).
+constexpr int kLargestPngSide = 4096;
 
 // Decodes an image memblock (12-byte header, then pixels); false with a reason
 // when the header is not a drawable image (depth other than 16 to 23 or 32 to

@@ -190,6 +190,14 @@ void ScriptRunner::CallAndReport(const void* address, const std::vector<std::int
   out_ << "\n";
 }
 
+bool ScriptRunner::Kept(std::int32_t kept) {
+  if (kept == 0) {
+    error_ = "the host has no room for it: memblocks and resources together may take " +
+             std::to_string(kMaxStoreBytes >> 20) + " MiB, a mesh what one memblock holds";
+  }
+  return kept != 0;
+}
+
 void ScriptRunner::Echo(const std::string& source, const std::string& what) {
   out_ << "  " << Padded(source, kEchoWidth) << " " << what << "\n";
 }
@@ -235,7 +243,7 @@ bool ScriptRunner::RunDirective(const Statement& statement, const std::string& s
   if (word == "save") return Save(statement, v, source);
   if (word == "expect_image") return ExpectImage(statement, v, source);
   if (word == "mesh") {
-    host.AddMesh(v[0], v[1]);
+    if (!Kept(host.AddMesh(v[0], v[1]))) return false;
     Echo(source, "host mesh " + std::to_string(v[0]) + ": " + std::to_string(v[1]) + " vertices");
     return true;
   }
@@ -248,14 +256,16 @@ bool ScriptRunner::RunDirective(const Statement& statement, const std::string& s
     for (std::size_t i = 0; i < samples.size(); ++i) {
       samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 1024 % 65536) - 32768);
     }
-    host.AddSound(v[0], samples.data(), v[1]);
+    if (!Kept(host.AddSound(v[0], samples.data(), v[1]))) return false;
     Echo(source, "host sound " + std::to_string(v[0]) + ": " + Plural(v[1], "sample"));
     return true;
   }
   if (word == "array") {
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 1; i < v.size(); ++i) bytes.push_back(static_cast<std::uint8_t>(v[i]));
-    host.AddArray(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    if (!Kept(host.AddArray(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size())))) {
+      return false;
+    }
     Echo(source, "host array " + std::to_string(v[0]) + ": " + Plural(bytes.size(), "byte"));
     return true;
   }
@@ -265,7 +275,7 @@ bool ScriptRunner::RunDirective(const Statement& statement, const std::string& s
       return false;
     }
     const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(v[1]), 0);
-    host.PutMemblock(v[0], zeros.data(), v[1]);
+    if (!Kept(host.PutMemblock(v[0], zeros.data(), v[1]))) return false;
     Echo(source, "script's own memblock " + std::to_string(v[0]));
     return true;
   }
@@ -307,7 +317,10 @@ bool ScriptRunner::MakePicture(const Statement& statement, const std::vector<std
     if (v.size() == 4) std::fill(pixels.begin(), pixels.end(), v[3]);
     from = v.size() == 4 ? "one colour" : "test pattern";
   }
-  (word == "bitmap" ? host_->AddBitmap : host_->AddImage)(v[0], width, height, pixels.data());
+  if (!Kept((word == "bitmap" ? host_->AddBitmap : host_->AddImage)(v[0], width, height,
+                                                                    pixels.data()))) {
+    return false;
+  }
   Echo(source, "host " + word + " " + std::to_string(v[0]) + ": " + std::to_string(width) + "x" +
                    std::to_string(height) + ", " + from);
   return true;
@@ -328,7 +341,9 @@ bool ScriptRunner::Dword(const Statement& statement, const std::vector<std::int3
     value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
   }
   if (v.size() == 3) {
-    host_->PutMemblock(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size()));
+    if (!Kept(host_->PutMemblock(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size())))) {
+      return false;
+    }
   } else if (!statement.target.empty()) {
     variables_[statement.target] = static_cast<std::int32_t>(value);
   }

@@ -67,6 +67,9 @@ class ScriptRunner {
   bool Values(const std::vector<Operand>& args, std::vector<std::int32_t>* out);
   std::string DescribeMemblock(std::int32_t n) const;
   void Echo(const std::string& source, const std::string& what);
+  // False, with the reason in `error_`, when the host refused to keep what a
+  // directive gave it.
+  bool Kept(std::int32_t kept);
 
   const CommandSet& plugin_;
   const CompanionClient* host_;

@@ -106,6 +106,18 @@ TEST_F(Script, FileNamesStayBelowTheirFolder) {
   EXPECT_EQ(Run("i = MBC Make Memblock Image(1, 1, 32)\nsave i, \"sub.png\"\n"), 0);
 }
 
+// The host's memory is bounded whatever a script asks of it.
+TEST_F(Script, TheHostRefusesWhatItHasNoRoomFor) {
+  EXPECT_EQ(Run("mesh 1, 2000000000\n"), 2);
+  EXPECT_EQ(transcript_.rfind("line 1: the host has no room for it", 0), 0u) << transcript_;
+  // Four of the largest memblocks fill the store exactly; a byte more is refused.
+  EXPECT_EQ(Run("memblock 1, 67108864\nmemblock 2, 67108864\nmemblock 3, 67108864\n"
+                "memblock 4, 67108864\nmemblock 9, 1\n"),
+            2);
+  EXPECT_NE(transcript_.find("line 5: the host has no room for it"), std::string::npos);
+  EXPECT_EQ(target::Host().Numbers(), (std::vector<std::int32_t>{1, 2, 3, 4}));
+}
+
 TEST_F(Script, BadLinesAreRefusedWithTheirBytesShown) {
   EXPECT_EQ(Run("MBC Plot\x01 1\n"), 2);
   EXPECT_EQ(transcript_, "line 1: unknown command: MBC Plot\\x01 1\n");
