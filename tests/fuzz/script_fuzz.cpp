@@ -6,6 +6,7 @@
 // file name that passes the check must stay below its folder.
 #include <algorithm>
 #include <cstdlib>
+#include <regex>
 #include <sstream>
 
 #include "plugin/command_table.h"
@@ -14,17 +15,11 @@
 
 namespace {
 
-// Independently of the check: no empty or ".." component, no root, no drive.
+// Independently of the check: no empty or ".." component (so no root and no
+// trailing slash either), no drive.
 bool StaysBelow(const std::string& name) {
-  std::istringstream parts(name + "/");
-  for (std::string part; std::getline(parts, part, '/');) {
-    std::istringstream pieces(part + "\\");
-    for (std::string piece; std::getline(pieces, piece, '\\');) {
-      if (piece.empty() || piece == "..") return false;
-    }
-  }
-  return !name.empty() && name.find(':') == std::string::npos && name.back() != '/' &&
-         name.back() != '\\';
+  static const std::regex kWayOut(R"((^|[/\\])(\.\.)?([/\\]|$)|:)");
+  return !std::regex_search(name, kWayOut);
 }
 
 }  // namespace

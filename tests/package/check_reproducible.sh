@@ -3,13 +3,10 @@
 # build folders: no link timestamp, no build path, nothing else that varies
 # from one build to the next. Only the DLL target is built, to keep it quick.
 #
-# Usage: check_reproducible.sh FOLDER_A FOLDER_B (both emptied first)
+# Builds in build/reproducible-1 and build/reproducible-2, removed afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-if [ $# -ne 2 ] || [ "$1" = "$2" ]; then
-  echo "usage: $0 FOLDER_A FOLDER_B" >&2
-  exit 2
-fi
+set -- build/reproducible-1 build/reproducible-2
 for build in "$@"; do
   rm -rf "$build"
   cmake --preset win32 -B "$build" >/dev/null

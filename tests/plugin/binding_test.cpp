@@ -134,10 +134,6 @@ TEST(Binding, Stories) {
 // What the commands cannot show from outside: the free-number stack itself,
 // its full state, the 32-bit top, and how the host's tables are read.
 
-std::vector<std::int32_t> Stack() {
-  return std::vector<std::int32_t>(FreeStack + 1, FreeStack + 1 + FreeCount);
-}
-
 // InsertFree says where it put the number; the commands never look.
 TEST(Allocator, InsertFreeReturnsThePosition) {
   ResetNumbers();
@@ -146,7 +142,8 @@ TEST(Allocator, InsertFreeReturnsThePosition) {
   EXPECT_EQ(InsertFree(7), 2);
   FreeStack[++FreeCount] = 0;
   EXPECT_EQ(InsertFree(1), 4);
-  EXPECT_EQ(Stack(), (std::vector<std::int32_t>{9, 7, 5, 1}));
+  EXPECT_EQ(std::vector<std::int32_t>(FreeStack + 1, FreeStack + 5),
+            (std::vector<std::int32_t>{9, 7, 5, 1}));
   ResetNumbers();
 }
 

@@ -19,7 +19,7 @@ namespace {
 class Script : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / "mbc_runner_tests" /
+    folder_ = fs::temp_directory_path() / "mbc_script_tests" /
               ::testing::UnitTest::GetInstance()->current_test_info()->name() / "in";
     fs::remove_all(folder_.parent_path());
     fs::create_directories(folder_);
@@ -56,7 +56,7 @@ TEST_F(Script, TracePrintsEveryHostCallUnderItsCommand) {
             " MemReadDword(1, 8) -> 32\n MemWriteDword(1, 16, 7) -> 0\n [5 host calls]\n");
 }
 
-// The examples save, read back and compare pictures (pictures_test.cpp); a
+// The examples save, read back and compare pictures (product_test.cpp); a
 // picture that differs is a failed expectation naming its first pixel.
 TEST_F(Script, ExpectImageNamesTheFirstPixelThatDiffers) {
   EXPECT_EQ(Run("i = MBC Make Memblock Image(3, 2, 32)\nMBC Box i, 1, 0, 2, 1, 0xFF0000, 1\n"

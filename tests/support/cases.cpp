@@ -16,10 +16,8 @@ void REFHOST_CDECL Collect(const refhost::HostCall* call, void* calls) {
 
 }  // namespace
 
-std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args,
-                  const refhost::PluginCommand** row) {
+std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args) {
   const refhost::PluginCommand* command = Plugin().Find(name, args.size());
-  if (row != nullptr) *row = command;
   return refhost::CallExport(command ? command->address : Plugin().Export(name), args);
 }
 
@@ -157,11 +155,11 @@ std::string Pixels(std::int32_t n) {
   return text;
 }
 
-std::string Check(const Case& c, bool restart) {
-  if (restart) target::Restart(true);
+std::string Check(const Case& c) {
+  target::Restart(true);
   const std::string setup = Steps(c.setup);
   if (!setup.empty()) return "setup failed:\n" + setup;
-  // The probe: literal numbers; "=> R" its result, else 0 for a command without one.
+  // The probe: literal numbers; "=> R" its result.
   const std::string probe = c.probe;
   const std::size_t arrow = probe.find(" => ");
   std::vector<std::string> names;
@@ -174,13 +172,11 @@ std::string Check(const Case& c, bool restart) {
   for (const refhost::Operand& arg : s.args) {
     if (arg.kind == refhost::Operand::Kind::Number) args.push_back(arg.number);
   }
-  const refhost::PluginCommand* row = nullptr;
   std::int32_t result = 0;
   const auto calls = target::CallsOf(
-      [&] { result = target::Call(s.name == "call" ? s.args[0].text : s.name, args, &row); });
+      [&] { result = target::Call(s.name == "call" ? s.args[0].text : s.name, args); });
   std::string problems;
-  if (arrow != std::string::npos ? result != Number(probe.substr(arrow + 4))
-                                 : result != 0 && !(row && row->row.returnsValue)) {
+  if (arrow != std::string::npos && result != Number(probe.substr(arrow + 4))) {
     problems = "result " + std::to_string(result) + "\n";
   }
   const std::string want = c.want;

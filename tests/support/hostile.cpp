@@ -1,4 +1,3 @@
-
 #include <climits>
 #include <cstring>
 #include <string>

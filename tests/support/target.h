@@ -35,9 +35,8 @@ std::vector<std::string> Boxes();
 bool Row(unsigned id, std::u16string* text);
 
 // Calls the command `name` with `args` through its row, or else the export of
-// that name; `*row` tells which row, or null.
-std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args,
-                  const refhost::PluginCommand** row = nullptr);
+// that name.
+std::int32_t Call(const std::string& name, const std::vector<std::int32_t>& args);
 
 // The host calls `body` makes, in order.
 std::vector<refhost::HostCall> CallsOf(const std::function<void()>& body);
@@ -59,8 +58,7 @@ struct Case {
   // into the store whose pixel (x, y) holds 0x1000 + 16x + y.
   const char* setup;
   // One command line with literal arguments ("call "EXPORT", ..." for an
-  // export without a row), optionally ending "=> R"; a command without a
-  // result must leave 0.
+  // export without a row), optionally ending "=> R".
   const char* probe;
   // What the probe must do, one of:
   //   "MemExists(1) -> 0; ..."  its host calls ("" for none)
@@ -76,9 +74,9 @@ struct Case {
   const char* after = "";
 };
 
-// Runs the case against a freshly loaded and bound plug-in (with `restart`
-// false, against the plug-in as it is); "" when it holds, else what went wrong.
-std::string Check(const Case& c, bool restart = true);
+// Runs the case against a freshly loaded and bound plug-in; "" when it holds,
+// else what went wrong.
+std::string Check(const Case& c);
 
 // Runs steps as Case::setup describes them; "" when all ran and held, else the
 // runner's transcript.

@@ -22,8 +22,6 @@ const Case kNumbering[] = {
      "MBC Make Memblock -5 => 2", "MemExists(2) -> 0; MemMake(2, -5) -> 0", COUNT "2; " MAKE "3"},
     {"delete deletes the memblock", MAKE "1, 2, 3", "MBC Delete Memblock 2 => 0",
      "MemExists(2) -> 1; MemDelete(2) -> 0", COUNT "2; " MAKE "2, 4"},
-    {"the smallest number taken back comes first", MAKE "1, 2, 3" DELETE "2 => 0" DELETE "1 => 0",
-     "MBC Make Memblock 8 => 1", "MemExists(1) -> 0; MemMake(1, 8) -> 0", MAKE "2, 4"},
     {"deleting the top lowers it", MAKE "1, 2, 3" DELETE "3 => 0", "MBC Make Memblock 8 => 3",
      "MemExists(3) -> 0; MemMake(3, 8) -> 0", COUNT "3"},
     {"no cascading: 2 stays free below a deleted top 3",
@@ -38,9 +36,6 @@ const Case kNumbering[] = {
     {"a number taken back twice is handed out twice",
      MAKE "1, 2, 3, 4, 5, 6, 7, 8, 9, 10" DELETE "9 => 0" DELETE "7 => 0" DELETE "5 => 0",
      "MBC Delete Memblock 7 => 0", "MemExists(7) -> 0", MAKE "7, 5, 7, 9, 11"},
-    {"a number without a memblock is taken back all the same",
-     "MBC Make Memblock 0 => 1; " MAKE "2", "MBC Delete Memblock 1 => 0", "MemExists(1) -> 0",
-     MAKE "1"},
     {"numbers below 1 come back unchanged, with no host call",
      MAKE "1" DELETE "0 => 0" DELETE "-2147483648 => -2147483648", "MBC Delete Memblock -4 => -4",
      "", COUNT "1"},
@@ -51,9 +46,9 @@ const Case kNumbering[] = {
      "v = dword 9, 0 => 0" COUNT "0; " MAKE "1"},
     {"clear from nothing calls nothing and forgets the numbers taken back",
      "MBC Delete Memblock 5 => 0", "MBC Clear All Memblocks", "", MAKE "1" COUNT "1"},
-};
-
-const Case kMadeFrom[] = {
+    {"the unload hook leaves memblocks and numbers as they were", MAKE "1, 2, 3" DELETE "2 => 0",
+     "call \"Destructor\" => 0", "", COUNT "2; v = dword 3, 4 => 0; " MAKE "2, 4"},
+    // Memblocks from resources, and clones.
     {"from a bitmap that exists", "bitmap 4, 2, 1, 7", "MBC Make Memblock From Bitmap 4 => 1",
      "MemExists(1) -> 0; BitmapExists(4) -> 1; MemMakeFromBitmap(1, 4) -> 0",
      "v = dword 1, 0 => 2; v = dword 1, 16 => 7"},
@@ -70,8 +65,6 @@ const Case kMadeFrom[] = {
      "MemExists(1) -> 0; MemMakeFromMesh(1, 8) -> 0", "v = dword 1, 0 => 338"},
     {"from a sound, the parameter passed on unchecked", "", "MBC Make Memblock From Sound -7 => 1",
      "MemExists(1) -> 0; MemMakeFromSound(1, -7) -> 0"},
-    {"from an image under a taken number", "image 3, 1, 1; memblock 1, 1",
-     "MBC Make Memblock From Image 3 => 1", "MemExists(1) -> 1"},
     {"clone copies every byte from offset 0 to offset 0",
      "memblock 7, 100; dword 7, 96, 0x55AA1234", "MBC Clone Memblock 7 => 1",
      "MemExists(7) -> 1; MemExists(1) -> 0; MemSize(7) -> 100; MemMake(1, 100) -> 0; "
@@ -85,10 +78,6 @@ const Case kMadeFrom[] = {
 
 TEST(Numbering, Cases) {
   for (const Case& c : kNumbering) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
-
-TEST(MadeFrom, Cases) {
-  for (const Case& c : kMadeFrom) EXPECT_EQ(cases::Check(c), "") << c.name;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Circles, squares and boxes: which pixels each plot sets and in what order,
 // clipping, the shapes that draw nothing, and coordinates at the ends of the
 // 32-bit range. What the shapes look like as a whole is in the pictures of
-// docs/commands.md, checked by pictures_test.cpp.
+// docs/commands.md, checked by product_test.cpp.
 #include <gtest/gtest.h>
 
 #include "target.h"
@@ -13,6 +13,8 @@ using cases::Case;
 #define IMAGE_8 "MBC Make Memblock Image 8, 8, 32 => 1"
 #define IMAGE_32 "MBC Make Memblock Image 32, 32, 32 => 1"
 #define IMAGE_64 "MBC Make Memblock Image 64, 64, 32 => 1"
+#define BOX_OUTLINE "16 plots: 2,3 2,6 3,3 3,6 4,3 4,6 5,3 5,6 2,3 5,3 2,4 5,4 2,5 5,5 2,6 5,6"
+#define BOX_FILLED "16 plots: 2,3 2,4 2,5 2,6 3,3 3,4 3,5 3,6 4,3 4,4 4,5 4,6 5,3 5,4 5,5 5,6"
 
 const Case kShapes[] = {
     {"the first sample of an odd diameter ties to the even column: 12.5 gives 12", IMAGE_32,
@@ -38,13 +40,16 @@ const Case kShapes[] = {
      "MBC Cube 1, 2147483646, 0, 4, 7, 1", "MemExists(1) -> 1"},
     {"an outline walks its wrapping points, each clipped", IMAGE_8,
      "MBC Cube 1, 2147483646, 2147483646, 4, 7, 0", "16 plots: -*16"},
-    {"a box's outline: top and bottom along the columns, then left and right", IMAGE_8,
-     "MBC Box 1, 2, 3, 5, 4, 7, 0", "12 plots: 2,3 2,4 3,3 3,4 4,3 4,4 5,3 5,4 2,3 5,3 2,4 5,4"},
-    {"the fourth argument is the right column, the fifth the bottom row", IMAGE_8,
-     "MBC Box 1, 2, 3, 5, 6, 7, 0",
-     "16 plots: 2,3 2,6 3,3 3,6 4,3 4,6 5,3 5,6 2,3 5,3 2,4 5,4 2,5 5,5 2,6 5,6"},
-    {"a filled box, column by column", IMAGE_8, "MBC Box 1, 1, 2, 2, 4, 7, 1",
-     "6 plots: 1,2 1,3 1,4 2,2 2,3 2,4"},
+    {"a box's outline: top and bottom along the columns, then left and right; the fourth "
+     "argument is the right column, the fifth the bottom row",
+     IMAGE_8, "MBC Box 1, 2, 3, 5, 6, 7, 0", BOX_OUTLINE},
+    {"an outline given right to left and bottom to top", IMAGE_8, "MBC Box 1, 5, 6, 2, 3, 7, 0",
+     BOX_OUTLINE},
+    {"an outline given bottom to top", IMAGE_8, "MBC Box 1, 2, 6, 5, 3, 7, 0", BOX_OUTLINE},
+    {"a filled box, column by column, given right to left", IMAGE_8, "MBC Box 1, 5, 3, 2, 6, 7, 1",
+     BOX_FILLED},
+    {"a filled box given right to left and bottom to top", IMAGE_8, "MBC Box 1, 5, 6, 2, 3, 7, 1",
+     BOX_FILLED},
     {"a box of one pixel is plotted four times", IMAGE_8, "MBC Box 1, 6, 6, 6, 6, 7, 0",
      "4 plots: 6,6*4"},
     {"a filled box at the right end of the range", IMAGE_8,
@@ -72,17 +77,6 @@ TEST(Shapes, NothingIsDrawnForABadSizeFillModeOrMemblock) {
   };
   for (const auto& [probe, calls] : probes) {
     EXPECT_EQ(cases::Check({probe, IMAGE_8, probe, calls}), "") << probe;
-  }
-}
-
-TEST(Shapes, ABoxGivenRightToLeftOrBottomToTopIsTheSameBox) {
-  const char* outline = "16 plots: 2,3 2,6 3,3 3,6 4,3 4,6 5,3 5,6 2,3 5,3 2,4 5,4 2,5 5,5 2,6 5,6";
-  const char* filled = "16 plots: 2,3 2,4 2,5 2,6 3,3 3,4 3,5 3,6 4,3 4,4 4,5 4,6 5,3 5,4 5,5 5,6";
-  for (const char* probe : {"MBC Box 1, 5, 6, 2, 3, 7, 0", "MBC Box 1, 2, 6, 5, 3, 7, 0"}) {
-    EXPECT_EQ(cases::Check({probe, IMAGE_8, probe, outline}), "") << probe;
-  }
-  for (const char* probe : {"MBC Box 1, 5, 3, 2, 6, 7, 1", "MBC Box 1, 5, 6, 2, 3, 7, 1"}) {
-    EXPECT_EQ(cases::Check({probe, IMAGE_8, probe, filled}), "") << probe;
   }
 }
 

@@ -3,8 +3,6 @@
 // the new image of the three-argument form, and refusals.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "target.h"
 
 namespace {
@@ -12,6 +10,13 @@ namespace {
 using cases::Case;
 
 #define ROW8(r) " 0," r "*2 1," r " 2," r "*3 3," r " -"
+#define TARGET_OF(w, h) \
+  "marked 50, 2, 2, 32; marked 51, 1, 1, 32; dword 51, 0, " w "; dword 51, 4, " h
+#define HEADERS_ONLY "MemExists(50) -> 1; MemExists(51) -> 1 ... MemReadDword(51, 8) -> 32"
+#define SOURCE_OF_WIDTH(w)                    \
+  "marked 50, 2, 2, 32; dword 50, 0, " w      \
+  "; MBC Make Memblock Image 3, 2, 32 => 1; " \
+  "MBC Box 1, 0, 0, 2, 1, 7, 1"
 
 const Case kStretch[] = {
     {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
@@ -25,15 +30,25 @@ const Case kStretch[] = {
     {"a target wider than 1024 columns: 512 x 1/1024 = 0.5 rounds to 0, 1536 x 1/1024 to 2",
      "marked 50, 2, 1, 32; MBC Make Memblock Image 2048, 1, 32 => 1", "MBC Stretch Image 50, 1",
      "pixels 1: 0,0*513 1,0*1023 -*512"},
-    {"an image stretched into itself is unchanged", "marked 50, 5, 3, 32",
-     "MBC Stretch Image 50, 50",
-     "pixels 50: 0,0 1,0 2,0 3,0 4,0 / 0,1 1,1 2,1 3,1 4,1 / 0,2 1,2 2,2 3,2 4,2"},
     {"both headers first, then a read and a plot for each target pixel",
      "marked 50, 1, 1, 32; marked 51, 2, 1, 32", "MBC Stretch Image 50, 51",
      "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 1; MemReadDword(50, 4) -> 1; "
      "MemReadDword(50, 8) -> 32; MemReadDword(51, 0) -> 2; MemReadDword(51, 4) -> 1; "
      "MemReadDword(51, 8) -> 32; MemExists(50) -> 1; MemReadDword(50, 0) -> 1 ... "
      "MemReadDword(51, 8) -> 32; MemWriteDword(51, 16, 4096) -> 0"},
+    {"an empty target samples nothing: only the two headers are read", TARGET_OF("0", "3"),
+     "MBC Stretch Image 50, 51", HEADERS_ONLY},
+    {"nor does a target of no height", TARGET_OF("3", "0"), "MBC Stretch Image 50, 51",
+     HEADERS_ONLY},
+    {"nor one of negative width", TARGET_OF("-5", "3"), "MBC Stretch Image 50, 51", HEADERS_ONLY},
+    {"nor one of the lowest height", TARGET_OF("3", "-2147483648"), "MBC Stretch Image 50, 51",
+     HEADERS_ONLY},
+    {"a source of no width samples outside itself everywhere", SOURCE_OF_WIDTH("0"),
+     "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"},
+    {"so does one of negative width", SOURCE_OF_WIDTH("-4"), "MBC Stretch Image 50, 1",
+     "pixels 1: -*3 / -*3"},
+    {"and one of the lowest width", SOURCE_OF_WIDTH("-2147483648"), "MBC Stretch Image 50, 1",
+     "pixels 1: -*3 / -*3"},
     {"a 2-byte value moves unchanged into a 4-byte target",
      "marked 50, 2, 1, 16; dword 50, 12, 0xBEEF; marked 51, 1, 1, 32", "MBC Stretch Image 50, 51",
      "pixels 51: 0xBEEF"},
@@ -67,34 +82,6 @@ const Case kStretch[] = {
 
 TEST(Stretch, Cases) {
   for (const Case& c : kStretch) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
-
-// An empty or negative target samples nothing: only the two headers are read.
-TEST(Stretch, AnEmptyTargetIsNotSampled) {
-  for (const auto& [width, height] : {std::pair<std::string, std::string>{"0", "3"},
-                                      {"3", "0"},
-                                      {"-5", "3"},
-                                      {"3", "-2147483648"}}) {
-    const std::string setup = "marked 50, 2, 2, 32; marked 51, 1, 1, 32; dword 51, 0, " + width +
-                              "; dword 51, 4, " + height;
-    const std::string want =
-        "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 2; MemReadDword(50, 4) -> "
-        "2; MemReadDword(50, 8) -> 32; MemReadDword(51, 0) -> " +
-        width + "; MemReadDword(51, 4) -> " + height + "; MemReadDword(51, 8) -> 32";
-    EXPECT_EQ(cases::Check({"", setup.c_str(), "MBC Stretch Image 50, 51", want.c_str()}), "")
-        << width << " x " << height;
-  }
-}
-
-// A source width of 0 or below gives sample columns that no image has.
-TEST(Stretch, ASourceOfNoWidthSamplesNothing) {
-  for (const char* width : {"-4", "0", "-2147483648"}) {
-    const std::string setup =
-        std::string("marked 50, 2, 2, 32; dword 50, 0, ") + width +
-        "; MBC Make Memblock Image 3, 2, 32 => 1; MBC Box 1, 0, 0, 2, 1, 7, 1";
-    EXPECT_EQ(
-        cases::Check({width, setup.c_str(), "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"}), "");
-  }
 }
 
 }  // namespace
