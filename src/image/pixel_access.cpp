@@ -10,14 +10,6 @@ namespace image {
 
 using layout::ImageHeader;
 
-ImageInfo ReadHeader(std::int32_t memblock) {
-  ImageInfo info;
-  info.width = host::MemReadDwordOp(memblock, ImageHeader::kWidthOffset);
-  info.height = host::MemReadDwordOp(memblock, ImageHeader::kHeightOffset);
-  info.depth = host::MemReadDwordOp(memblock, ImageHeader::kDepthOffset);
-  return info;
-}
-
 std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t bpp) {
   return wrap::Add(wrap::Add(wrap::Mul(x, bpp), wrap::Mul(wrap::Mul(y, width), bpp)),
                    ImageHeader::kPixelsOffset);

@@ -8,6 +8,8 @@
 #include <cstdint>
 
 #include "host/host_abi.h"
+#include "host/host_ops.h"
+#include "image/layouts.h"
 
 namespace image {
 
@@ -18,8 +20,18 @@ struct ImageInfo {
   std::int32_t depth;
 };
 
-// Reads width, height and depth, in that order.
-ImageInfo ReadHeader(std::int32_t memblock);
+// Reads width, height and depth, in that order. Inline, so that the fields go
+// straight into registers: returned from a call, x86-64 packs width and height
+// into one register through memory, and reading them back stalls the
+// processor at every pixel plotted or read.
+inline ImageInfo ReadHeader(std::int32_t memblock) {
+  using layout::ImageHeader;
+  ImageInfo info;
+  info.width = host::MemReadDwordOp(memblock, ImageHeader::kWidthOffset);
+  info.height = host::MemReadDwordOp(memblock, ImageHeader::kHeightOffset);
+  info.depth = host::MemReadDwordOp(memblock, ImageHeader::kDepthOffset);
+  return info;
+}
 
 // Byte offset of pixel (x, y): x * bpp + y * width * bpp + 12, wrapping in 32 bits.
 std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t bpp);

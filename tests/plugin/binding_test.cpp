@@ -134,16 +134,23 @@ TEST(Binding, Stories) {
 // What the commands cannot show from outside: the free-number stack itself,
 // its full state, the 32-bit top, and how the host's tables are read.
 
-// InsertFree says where it put the number; the commands never look.
+// InsertFree says where it put the number; the commands never look. Into the
+// 40 even numbers from 80 down, an odd number 83 - 2p goes to position p (the
+// first and last of a block of eight looked at together among them), shifting
+// those below it down by one; one already there goes to the bottom.
 TEST(Allocator, InsertFreeReturnsThePosition) {
-  ResetNumbers();
-  for (std::int32_t n : {9, 5}) FreeStack[++FreeCount] = n;
-  FreeStack[++FreeCount] = 0;
-  EXPECT_EQ(InsertFree(7), 2);
-  FreeStack[++FreeCount] = 0;
-  EXPECT_EQ(InsertFree(1), 4);
-  EXPECT_EQ(std::vector<std::int32_t>(FreeStack + 1, FreeStack + 5),
-            (std::vector<std::int32_t>{9, 7, 5, 1}));
+  for (const auto& [v, position] :
+       {std::pair{81, 1}, {79, 2}, {65, 9}, {63, 10}, {41, 21}, {1, 41}, {40, 41}}) {
+    ResetNumbers();
+    for (std::int32_t n = 80; n >= 2; n -= 2) FreeStack[++FreeCount] = n;
+    FreeStack[++FreeCount] = 0;
+    EXPECT_EQ(InsertFree(v), position) << v;
+    EXPECT_EQ(FreeStack[position], v) << v;
+    EXPECT_EQ(FreeStack[41], position < 41 ? 2 : v) << v;
+    if (position < 41) {
+      EXPECT_EQ(FreeStack[position + 1], v - 1) << v;
+    }
+  }
   ResetNumbers();
 }
 
