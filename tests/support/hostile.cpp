@@ -8,7 +8,7 @@
 namespace hostile {
 namespace {
 
-constexpr std::int32_t kMaxSpan = 128, kMaxPixels = 1 << 14, kMaxBytes = 1 << 20;
+constexpr std::int32_t kMaxSpan = 128, kMaxPixels = 1 << 12, kMaxBytes = 1 << 16;
 
 const Around* g_around = nullptr;
 
