@@ -1,12 +1,8 @@
 #include "host_call_floor.h"
 
 #include "common/wrap.h"
-#include "refhost/memblock_store.h"
 
 namespace bench {
-
-HostCallFloor::HostCallFloor()
-    : directory_(reinterpret_cast<host::ModuleDirectory>(refhost::Directory())) {}
 
 std::int32_t HostCallFloor::Locate(std::int32_t memblock, std::int32_t x, std::int32_t y) const {
   if (Exists(memblock) != 1) return -1;

@@ -14,7 +14,8 @@ namespace bench {
 
 class HostCallFloor {
  public:
-  HostCallFloor();  // calls into the reference store's directory
+  // Calls through `directory`: the one the companion library hands over.
+  explicit HostCallFloor(host::ModuleDirectory directory) : directory_(directory) {}
   void Plot(std::int32_t memblock, std::int32_t x, std::int32_t y, std::int32_t colour) const;
   std::int32_t GetPixel(std::int32_t memblock, std::int32_t x, std::int32_t y) const;
   std::int32_t Exists(std::int32_t memblock) const {
