@@ -14,7 +14,7 @@ trap mbc_stop_wine EXIT
 rm -rf build/win32
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
-for f in build/win32/src/plugin/DoduzIridizeruRediro.dll build/win32/tests/bin/mbc_tests.exe; do
+for f in build/win32/src/plugin/DoduzIridizeruRediro.dll build/win32/tests/bin/mbc_unit_tests.exe; do
   i686-w64-mingw32-objdump -f "$f" | grep "file format"
 done
 MBC_REQUIRE_WINDOWS=1 ctest --preset win32

@@ -38,9 +38,6 @@ class Script : public ::testing::Test {
     transcript_ = std::regex_replace(out.str(), std::regex(" +"), " ");
     return status;
   }
-  void Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(folder_ / name, std::ios::binary) << bytes;
-  }
 
   fs::path folder_;
   std::string transcript_;
@@ -70,22 +67,21 @@ TEST_F(Script, ExpectImageNamesTheFirstPixelThatDiffers) {
 // Broken PNG files are refused with the reason, and nothing is made of them.
 TEST_F(Script, PngFilesThatAreNotPicturesAreRefused) {
   EXPECT_EQ(Run("i = MBC Make Memblock Image(9, 9, 32)\nsave i, \"good.png\"\n"), 0);
-  std::ifstream file(folder_ / "good.png", std::ios::binary);
-  const std::string good(std::istreambuf_iterator<char>(file), {});
-  Write("text.png", "not a picture");
-  Write("short.png", good.substr(0, good.size() / 2));
-  // A header declaring 1000000 x 1, with nothing after it.
-  Write("huge.png",
-        good.substr(0, 16) + std::string("\0\x0F\x42\x40\0\0\0\x01", 8) + good.substr(24, 9));
-  const std::pair<const char*, const char*> files[] = {
-      {"text.png", "text.png is not a PNG file"},
-      {"short.png", "short.png is damaged or cut short"},
-      {"huge.png", "huge.png is 1000000x1; sides run from 1 to 4096"},
-      {"missing.png", "missing.png cannot be read"},
+  std::ifstream saved(folder_ / "good.png", std::ios::binary);
+  const std::string good(std::istreambuf_iterator<char>(saved), {});
+  const std::string files[][3] = {
+      {"text.png", "not a picture", "is not a PNG file"},
+      {"short.png", good.substr(0, good.size() / 2), "is damaged or cut short"},
+      // A header declaring 1000000 x 1, with nothing after it.
+      {"huge.png",
+       good.substr(0, 16) + std::string("\0\x0F\x42\x40\0\0\0\x01", 8) + good.substr(24, 9),
+       "is 1000000x1; sides run from 1 to 4096"},
+      {"missing.png", "", "cannot be read"},
   };
-  for (const auto& [file, why] : files) {
-    EXPECT_EQ(Run(std::string("bitmap 1, \"") + file + "\"\nprint \"not reached\"\n"), 2) << file;
-    EXPECT_EQ(transcript_.rfind(std::string("line 1: ") + why, 0), 0u) << transcript_;
+  for (const auto& [file, bytes, why] : files) {
+    if (!bytes.empty()) std::ofstream(folder_ / file, std::ios::binary) << bytes;
+    EXPECT_EQ(Run("bitmap 1, \"" + file + "\"\nprint \"not reached\"\n"), 2) << file;
+    EXPECT_EQ(transcript_.rfind("line 1: " + file + " " + why, 0), 0u) << transcript_;
     EXPECT_EQ(target::Host().MemblockCount(), 0);
   }
 }
