@@ -32,7 +32,7 @@ const Case kImages[] = {
      "MBC Make Memblock Image 2147483647, 2147483647, 2147483647 => 1",
      "MemExists(1) -> 0; MemMake(1, 268435467) -> 0 ..."},
     {"sizes below 1 and depths below 16 are refused, taking no number",
-     "MBC Make Memblock Image 0, 3, 32 => 0; MBC Make Memblock Image 4, -1, 32 => 0; "
+     "MBC Make Memblock Image 0, 3, 32 => 0; MBC Make Memblock Image 4, 0, 32 => 0; "
      "MBC Make Memblock Image -2147483648, -2147483648, -2147483648 => 0",
      "MBC Make Memblock Image 4, 3, 15 => 0", "", "MBC Exist Memblock Count => 0"},
     {"a plot at the far corner", IMAGE_4x3, "MBC Plot 1, 3, 2, 7",

@@ -51,9 +51,9 @@ TEST(Binding, NothingHappensUntilBoundAndInitializedBindsWithoutTheLoadHook) {
                    "MBC Make Memblock From Image 1 => 0; MBC Make Memblock From Mesh 1 => 0; "
                    "MBC Make Memblock From Sound 1 => 0; MBC Make Memblock Image 4, 4, 32 => 0; "
                    "call \"PrepareMeshMemblock\", 2 => 0; MBC Plot 1, 0, 0, 7; "
-                   "MBC Get Pixel 1, 0, 0 => 0; MBC Circle 1, 2, 2, 3, 7, 1; "
-                   "MBC Cube 1, 0, 0, 1, 7, 5; MBC Cube 1, 0, 0, 3, 7, 0; "
-                   "MBC Box 1, 0, 0, 3, 3, 7, 1; MBC Stretch Image 1, 2; "
+                   "MBC Get Pixel 1, 0, 0 => 0; call \"IMCircle\", 1, 2, 2, 3, 7, 1 => 0; "
+                   "call \"IMCube\", 1, 0, 0, 1, 7, 5 => 0; MBC Cube 1, 0, 0, 3, 7, 0; "
+                   "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; MBC Stretch Image 1, 2; "
                    "MBC Stretch Image 1, 8, 8 => 0"),
       "");
   EXPECT_EQ(target::Host().CallCount(), calls);
