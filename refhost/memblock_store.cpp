@@ -358,6 +358,14 @@ std::vector<std::uint8_t> MemblockBytes(std::int32_t n) {
   return b ? *b : Bytes{};
 }
 
+std::int32_t ReadMemblock(std::int32_t n, std::uint8_t* bytes, std::int32_t capacity) {
+  const Bytes* b = Find(n);
+  if (b == nullptr) return -1;
+  const std::size_t shown = std::min(b->size(), static_cast<std::size_t>(std::max(capacity, 0)));
+  if (bytes != nullptr && shown != 0) std::memcpy(bytes, b->data(), shown);
+  return static_cast<std::int32_t>(b->size());
+}
+
 bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
   return Keep(TheStore().memblocks, n, std::move(bytes));
 }

@@ -75,6 +75,9 @@ void ResetStore();
 // Direct access for tests and the runner: none of these is a host call.
 bool MemblockExists(std::int32_t n);
 std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
+// Copies at most `capacity` leading bytes of memblock n, without copying the
+// rest; its size, or -1 when it is missing.
+std::int32_t ReadMemblock(std::int32_t n, std::uint8_t* bytes, std::int32_t capacity);
 bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
 // The numbers of every memblock, ascending.

@@ -2,7 +2,6 @@
 // plug-in binds to, plus the set-up and inspection exports of companion_api.h.
 // Natively the same functions are linked into the test programs.
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "refhost/companion/companion_api.h"
@@ -83,11 +82,7 @@ std::int32_t REFHOST_CDECL RefhostListMemblocks(std::int32_t* numbers, std::int3
 // is no such memblock (a memblock is never empty).
 std::int32_t REFHOST_CDECL RefhostReadMemblock(std::int32_t n, std::uint8_t* bytes,
                                                std::int32_t capacity) {
-  if (!refhost::MemblockExists(n)) return -1;
-  const std::vector<std::uint8_t> block = refhost::MemblockBytes(n);
-  const std::size_t shown = std::min(block.size(), static_cast<std::size_t>(std::max(capacity, 0)));
-  if (bytes != nullptr && shown != 0) std::memcpy(bytes, block.data(), shown);
-  return static_cast<std::int32_t>(block.size());
+  return refhost::ReadMemblock(n, bytes, capacity);
 }
 
 void REFHOST_CDECL RefhostSetCallObserver(refhost::CallObserver observer, void* context) {

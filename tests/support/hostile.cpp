@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "refhost/memblock_store.h"
 #include "target.h"
 
 namespace hostile {
@@ -19,9 +20,10 @@ std::int32_t Call(const std::string& command, const std::vector<std::int32_t>& a
 
 // Width x height as memblock n's header claims (0 without a header).
 std::int64_t Claimed(std::int32_t n) {
-  const std::vector<std::uint8_t> b = target::Host().Bytes(n);
+  std::uint8_t b[8];
   std::int32_t side[2] = {0, 0};
-  if (b.size() >= 8) std::memcpy(side, b.data(), sizeof side);  // little-endian, as x86
+  // little-endian, as x86
+  if (target::Host().ReadMemblock(n, b, sizeof b) >= 8) std::memcpy(side, b, sizeof side);
   return static_cast<std::int64_t>(side[0]) * side[1];
 }
 
@@ -70,10 +72,15 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
     }
     case 6: {
       const std::int32_t w = v(), h = v(), depth = v();
-      // Sizes that wrap are the interesting ones; large honest ones only cost memory.
-      const double bytes = static_cast<double>(w) * h * (depth / 8) + 12;
-      return bytes > kMaxBytes && bytes <= INT_MAX ? 0
-                                                   : Call("MBC Make Memblock Image", {w, h, depth});
+      // Sizes that wrap are the interesting ones; a large block the host
+      // really makes (a wrapped size among them) only costs memory and time.
+      const auto size =
+          static_cast<std::int32_t>(static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(h) *
+                                        static_cast<std::uint32_t>(depth / 8) +
+                                    12u);
+      return size > kMaxBytes && size <= refhost::kMaxMemblockBytes
+                 ? 0
+                 : Call("MBC Make Memblock Image", {w, h, depth});
     }
     case 7:
       return Call("PrepareMeshMemblock", {v() % (kMaxBytes / 108)});
