@@ -58,8 +58,7 @@ plugin::LibraryHandle FakePlatform::LoadLibraryByName(const char* fileName) {
     return nullptr;
   }
   const int number = nextHandle_++;
-  loadedFiles_[number] = fileName;
-  open_.insert(number);
+  open_[number] = fileName;
   calls_.push_back("load " + std::string(fileName) + " -> #" + std::to_string(number));
   return Handle(number);
 }
@@ -69,8 +68,8 @@ plugin::ExportAddress FakePlatform::FindExport(plugin::LibraryHandle library,
   const int number = NumberOf(library);
   std::string call = "find #" + std::to_string(number) + " " + exportName;
   const Export* found = nullptr;
-  if (open_.count(number) != 0) {
-    const auto library_it = libraries_.find(loadedFiles_[number]);
+  if (const auto open_it = open_.find(number); open_it != open_.end()) {
+    const auto library_it = libraries_.find(open_it->second);
     if (library_it != libraries_.end()) {
       const auto export_it = library_it->second.exports.find(exportName);
       if (export_it != library_it->second.exports.end()) found = &export_it->second;

@@ -121,7 +121,7 @@ TEST(Binding, Stories) {
     // Bound, the copies point into the companion's tables, slots 1 to 27 and
     // no others; unbound, nothing is copied.
     const bool bound = numbering::InitState == 1;
-    EXPECT_EQ(platform.OpenHandles().size(), story.handles) << story.name;
+    EXPECT_EQ(platform.OpenHandleCount(), story.handles) << story.name;
     EXPECT_EQ(plugin::HeldCompanion() != nullptr, bound) << story.name;
     for (int slot = 0; slot <= 28; ++slot) {
       const bool copied = bound && slot >= 1 && slot <= 27;
