@@ -74,10 +74,8 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
       const std::int32_t w = v(), h = v(), depth = v();
       // Sizes that wrap are the interesting ones; a large block the host
       // really makes (a wrapped size among them) only costs memory and time.
-      const auto size =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(h) *
-                                        static_cast<std::uint32_t>(depth / 8) +
-                                    12u);
+      const std::uint32_t size =
+          std::uint32_t(w) * std::uint32_t(h) * std::uint32_t(depth / 8) + 12;
       return size > kMaxBytes && size <= refhost::kMaxMemblockBytes
                  ? 0
                  : Call("MBC Make Memblock Image", {w, h, depth});
