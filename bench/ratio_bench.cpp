@@ -1,123 +1,113 @@
-// The native benchmark program (Google Benchmark): the plug-in's code linked
-// in and bound, through its own load hook, to the reference store linked in as
-// well. It times the three workloads of workloads.h, each command beside its
-// floor, and the allocator's costs (allocator_bench.cpp).
+// mbc_bench: the native ratio program. The plug-in's code linked in and bound
+// to the linked reference store; each workload of workloads.h timed as
+// adjacent pairs of command and floor (paired_sampler.h), and with
+// --instructions the instructions of one run of each side counted under
+// callgrind. Options in ratio_options.h.
 //
-//   cmake --preset bench -B build/bench-native && cmake --build build/bench-native
-//   build/bench-native/bench/mbc_bench
-#include <benchmark/benchmark.h>
-
+//   cmake --preset bench && cmake --build --preset bench
+//   build/bench/bench/mbc_bench [--budget S] [--json FILE] [--instructions]
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "image/shapes.h"
-#include "image/stretch.h"
-#include "numbering/allocator.h"
-#include "plugin/binding.h"
-#include "plugin/platform_fake.h"
-#include "refhost/companion/companion_api.h"
+#include "instruction_count.h"
+#include "native_product.h"
+#include "ratio_figures.h"
+#include "ratio_options.h"
 #include "workloads.h"
-
-extern "C" {
-#define DECLARE_COMPANION_EXPORT(name, result, params) result Refhost##name params;
-REFHOST_COMPANION_EXPORTS(DECLARE_COMPANION_EXPORT)
-#undef DECLARE_COMPANION_EXPORT
-const void* const* VarIvoziVavu();
-}
 
 namespace {
 
-using bench::Workload;
-
-// The companion's exports, linked in, as the client reaches them by name.
-const refhost::CompanionClient& Host() {
-#define COMPANION_EXPORT(name, result, params) \
-  {"Refhost" #name, reinterpret_cast<const void*>(&Refhost##name)},
-  static const std::map<std::string, const void*> exports = {
-      REFHOST_COMPANION_EXPORTS(COMPANION_EXPORT)};
-#undef COMPANION_EXPORT
-  static const refhost::CompanionClient* client = [] {
-    auto* resolved = new refhost::CompanionClient;
-    if (!resolved->Resolve([](const char* name) -> const void* {
-          const auto found = exports.find(name);
-          return found == exports.end() ? nullptr : found->second;
-        })) {
-      std::abort();
-    }
-    return resolved;
-  }();
-  return *client;
+double CpuMs() {
+  return 1000.0 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
 }
 
-// Runs the plug-in's load hook against stand-ins for the two host libraries
-// that hand over the linked store's directory; true once bound.
-bool BindThroughLoadHook(host::ModuleDirectory directory) {
-  static FakePlatform platform;
-  platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu", directory);
-  platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", 0x5A5A0000u);
-  plugin::RunLoadHook(platform);
-  return numbering::InitState == 1 && plugin::CorePtr != 0;
+double WallMs() {
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
-void Run(benchmark::State& state, const Workload* w, bool floor) {
-  void (*body)() = floor ? w->floor : w->command;
-  for (auto _ : state) body();
-  state.counters["per_host_call"] = benchmark::Counter(
-      static_cast<double>(w->hostCalls),
-      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-  state.counters["host_calls"] = static_cast<double>(w->hostCalls);
+std::string CountLabel(std::size_t workload, bool floor, int run) {
+  return (floor ? "floor/" : "command/") + std::to_string(workload) + "/" + std::to_string(run);
 }
 
-// Keeps the CPU time of every repetition, to set each command beside its floor.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}  // plain text, fit for a file
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-        samples_[run.run_name.function_name].push_back(run.GetAdjustedCPUTime());
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
+// The counting child: two runs of each side, each counted alone, after one
+// run that resolves the lazy bindings and touches every page, so that both
+// count the same.
+int CountInChild() {
+  if (!bench::UnderValgrind()) {
+    std::fprintf(stderr, "mbc_bench: %s is for the run under callgrind\n",
+                 bench::kCountingChildFlag);
+    return 2;
   }
-  const bench::Samples& Samples() const { return samples_; }
+  const auto& workloads = bench::Workloads();
+  for (std::size_t i = 0; i < workloads.size(); ++i) {
+    workloads[i].command();
+    workloads[i].floor();
+    for (int run = 1; run <= 2; ++run) {
+      bench::CountOneRun(CountLabel(i, false, run), workloads[i].command);
+      bench::CountOneRun(CountLabel(i, true, run), workloads[i].floor);
+    }
+  }
+  return 0;
+}
 
- private:
-  bench::Samples samples_;
-};
+// Runs this program again under callgrind and sets each workload's counts;
+// false when they cannot be had or two runs of one body counted differently.
+bool CountInstructions(std::vector<bench::WorkloadFigures>* figures) {
+  std::map<std::string, std::uint64_t> counts;
+  std::string error;
+  if (!bench::CountUnderCallgrind(bench::ThisProgram(), {bench::kCountingChildFlag}, &counts,
+                                  &error)) {
+    std::fprintf(stderr, "mbc_bench: no instruction counts: %s\n", error.c_str());
+    return false;
+  }
+  for (std::size_t i = 0; i < figures->size(); ++i) {
+    std::uint64_t side[2] = {0, 0};
+    for (bool floor : {false, true}) {
+      const std::uint64_t first = counts[CountLabel(i, floor, 1)];
+      const std::uint64_t second = counts[CountLabel(i, floor, 2)];
+      if (first == 0 || first != second) {
+        std::fprintf(stderr, "mbc_bench: %s, %s: two runs counted %llu and %llu instructions\n",
+                     (*figures)[i].name.c_str(), floor ? "floor" : "command",
+                     static_cast<unsigned long long>(first),
+                     static_cast<unsigned long long>(second));
+        return false;
+      }
+      side[floor] = first;
+    }
+    (*figures)[i].commandInstructions = side[0];
+    (*figures)[i].floorInstructions = side[1];
+  }
+  return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Repetitions interleaved at random, so that a command and its floor see
-  // the same machine; either can be overridden on the command line.
-  std::vector<char*> args(argv, argv + argc);
-  std::string repetitions = "--benchmark_repetitions=9";
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, {&repetitions[0], &interleave[0]});
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  bench::RatioOptions options;
+  std::string error;
+  if (!bench::ParseRatioOptions(argc, argv, true, &options, &error)) {
+    std::fprintf(stderr, "mbc_bench: %s\n", error.c_str());
+    return 2;
+  }
+  bench::Product product;
+  if (!bench::BindNativeProduct(&product) || !bench::PrepareWorkloads(product)) return 1;
+  if (options.countingChild) return CountInChild();
 
-  const auto directory = reinterpret_cast<host::ModuleDirectory>(VarIvoziVavu());
-  if (!BindThroughLoadHook(directory)) {
-    std::fprintf(stderr, "the plug-in did not bind to the linked store\n");
+  std::vector<bench::WorkloadFigures> figures =
+      bench::TimeWorkloads(options.wallClock ? &WallMs : &CpuMs, options.sampling);
+  if (options.instructions && !CountInstructions(&figures)) return 1;
+  bench::PrintFigures(stdout, figures,
+                      options.wallClock ? "wall time, steady_clock" : "CPU time of the process",
+                      options.sampling);
+  if (!options.jsonPath.empty() && !bench::WriteFiguresJson(options.jsonPath, figures)) {
+    std::fprintf(stderr, "mbc_bench: cannot write %s\n", options.jsonPath.c_str());
     return 1;
   }
-  const bench::Product product{&IMBox, &IMCircle, &IMStretch, &Host(), directory};
-  if (!bench::PrepareWorkloads(product)) return 1;
-  for (const Workload& w : bench::Workloads()) {
-    for (bool floor : {false, true}) {
-      benchmark::RegisterBenchmark(bench::SampleName(w, floor).c_str(), Run, &w, floor)
-          ->Unit(benchmark::kMillisecond);
-    }
-  }
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter.Samples());
-  benchmark::Shutdown();
   return 0;
 }
