@@ -13,8 +13,10 @@ namespace image {
 namespace {
 
 // Source columns are worked out this many at a time, so no command allocates.
-// A target no wider than this has them worked out once for all its rows.
-constexpr std::int32_t kColumnChunk = 1024;
+// A target no wider than this has them worked out once for all its rows. The
+// chunk stays well inside one 4 KB page of stack: a larger frame would need
+// a stack probe from a runtime library that the DLL does not link.
+constexpr std::int32_t kColumnChunk = 512;
 
 // source ÷ target in double precision, stored as a 32-bit float.
 float SizeRatio(std::int32_t sourceSize, std::int32_t targetSize) {

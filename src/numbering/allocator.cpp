@@ -1,7 +1,5 @@
 #include "numbering/allocator.h"
 
-#include <cstring>
-
 #include "common/wrap.h"
 
 namespace numbering {
@@ -10,10 +8,6 @@ std::int32_t InitState = 0;
 std::int32_t HighWater = 0;
 std::int32_t FreeCount = 0;
 std::int32_t FreeStack[kFreeStackEntries] = {};
-
-void ReadyFreeStack() {
-  std::memset(FreeStack, 0, sizeof FreeStack);
-}
 
 std::int32_t AllocateNumber() {
   if (FreeCount == 0) {

@@ -20,12 +20,10 @@ extern std::int32_t InitState;
 extern std::int32_t HighWater;
 // How many numbers FreeStack holds; never negative, never above kMaxFree.
 extern std::int32_t FreeCount;
-// Static storage: it needs no allocation that could fail at load time, and
-// ReadyFreeStack() zero-fills it when the library is attached.
+// Static storage: nothing to allocate at load time, nothing that could fail,
+// and zero at every load of the library. Nothing reads an entry that was not
+// written first, so it is never filled again.
 extern std::int32_t FreeStack[kFreeStackEntries];
-
-// Zero-fills FreeStack (process attach).
-void ReadyFreeStack();
 
 std::int32_t AllocateNumber();
 // Takes a number back. When FreeStack is already full the number is dropped

@@ -24,8 +24,6 @@ constexpr const char* kCoreWarningText = " Library ZavarOvur.dll not found";
 using CompanionEntry = host::ModuleDirectory(HOST_CDECL*)();
 using CoreEntry = std::uint32_t(HOST_CDECL*)();
 
-LibraryHandle g_heldCompanion = nullptr;
-
 // The directory that the companion's entry hands over, or null when the
 // library, its entry or the directory itself is missing.
 host::ModuleDirectory FetchDirectory(Platform& platform, LibraryHandle library) {
@@ -38,18 +36,17 @@ host::ModuleDirectory FetchDirectory(Platform& platform, LibraryHandle library) 
 
 std::int32_t BindCompanion(Platform& platform) {
   const LibraryHandle library = platform.LoadLibraryByName(kCompanionLibrary);
+  std::int32_t bound = 0;
   if (library != nullptr) {
     const host::ModuleDirectory directory = FetchDirectory(platform, library);
     if (directory != nullptr) {
       host::BindDirectory(directory);
-      // The copies point into the companion's tables: keep it loaded for them.
-      g_heldCompanion = library;
-      return 1;
+      bound = 1;
     }
     platform.ReleaseLibrary(library);
   }
-  platform.ShowWarning(kCompanionWarningTitle, kCompanionWarningText);
-  return 0;
+  if (bound == 0) platform.ShowWarning(kCompanionWarningTitle, kCompanionWarningText);
+  return bound;
 }
 
 void BindCore(Platform& platform) {
@@ -75,13 +72,7 @@ std::int32_t RetryBindingForScript(Platform& platform) {
   return numbering::InitState;
 }
 
-LibraryHandle HeldCompanion() {
-  return g_heldCompanion;
-}
-
-void ForgetBinding(Platform& platform, bool releaseCompanion) {
-  if (g_heldCompanion != nullptr && releaseCompanion) platform.ReleaseLibrary(g_heldCompanion);
-  g_heldCompanion = nullptr;
+void ForgetBinding() {
   host::UnbindDirectory();
   numbering::InitState = 0;
   CorePtr = 0;

@@ -14,9 +14,12 @@ namespace plugin {
 // Nothing reads it but the test for zero.
 extern std::uint32_t CorePtr;
 
-// Loads "RuzazUrovuv.dll", calls its "VarIvoziVavu" and copies directory slots
-// 1 to 27. Returns 1 when bound; otherwise warns and returns 0. On success the
-// library handle is kept (see HeldCompanion), on failure released at once.
+// Loads "RuzazUrovuv.dll", calls its "VarIvoziVavu", copies directory slots
+// 1 to 27 and releases the library again, whatever the outcome: no reference
+// the plug-in takes outlives the call that took it. The copies point into
+// tables that stay valid while the host keeps its own companion loaded, as it
+// does for as long as it runs. Returns 1 when bound; otherwise warns and
+// returns 0.
 std::int32_t BindCompanion(Platform& platform);
 
 // Loads "ZavarOvur.dll", stores what its "?GetGlobPtr@@YAKXZ" returns in
@@ -30,13 +33,9 @@ void RunLoadHook(Platform& platform);
 // "MBC Initialized": the load hook's steps, then InitState.
 std::int32_t RetryBindingForScript(Platform& platform);
 
-// The companion library handle kept since a successful binding, or null.
-LibraryHandle HeldCompanion();
-
-// Forgets the binding: releases the kept companion handle when the library is
-// unloaded dynamically (never while the process ends, when the loader is
-// tearing libraries down on its own), then clears the directory copies,
-// InitState and CorePtr, so that no copy outlives the handle.
-void ForgetBinding(Platform& platform, bool releaseCompanion);
+// Forgets the binding: the directory copies, InitState and CorePtr go back to
+// zero. Plain stores, no call into the system: the library entry runs it
+// under the loader lock, where no library may be loaded or released.
+void ForgetBinding();
 
 }  // namespace plugin

@@ -1,20 +1,21 @@
-// Library entry of the plug-in.
+// Library entry of the plug-in. It runs under the loader lock, so it loads
+// and releases no library and calls nothing of USER32 or of a C runtime (the
+// DLL links none): binding waits for the load hook or "MBC Initialized".
 #include <windows.h>
 
 #include "plugin/lifecycle.h"
-#include "plugin/platform_win32.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      plugin::OnProcessAttach();
+      // All state is static storage, zero at load. Threads the host starts
+      // and ends need nothing from the plug-in: no more calls for them.
+      DisableThreadLibraryCalls(instance);
       break;
     case DLL_PROCESS_DETACH:
-      // A null `reserved` means FreeLibrary is unloading us; otherwise the
-      // process is ending and other libraries may already be gone.
-      plugin::OnProcessDetach(plugin::SystemPlatform(), reserved == nullptr);
+      plugin::OnProcessDetach();
       break;
-    default:  // thread attach and detach: nothing to do
+    default:
       break;
   }
   return TRUE;

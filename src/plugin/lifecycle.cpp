@@ -5,12 +5,9 @@
 
 namespace plugin {
 
-void OnProcessAttach() {
-  numbering::ReadyFreeStack();
-}
-
-void OnProcessDetach(Platform& platform, bool unloadingDynamically) {
-  ForgetBinding(platform, unloadingDynamically);
+void OnProcessDetach() {
+  ForgetBinding();
+  numbering::ResetNumbers();
 }
 
 }  // namespace plugin

@@ -5,18 +5,14 @@
 #include <cstdint>
 
 #include "host/host_abi.h"
-#include "plugin/platform.h"
 
 namespace plugin {
 
-// Process attach: readies the zero-filled free-number stack. Binding waits
-// for the load hook or "MBC Initialized".
-void OnProcessAttach();
-
-// Process detach. The free-number stack is static storage, so there is
-// nothing to free; the binding is forgotten, and the companion handle kept
-// since binding is released only when the library is unloaded dynamically.
-void OnProcessDetach(Platform& platform, bool unloadingDynamically);
+// Process detach, under the loader lock: forgets the binding and every
+// number, as a fresh load of the library has them. Plain stores only: no
+// library is loaded or released and nothing of the system is called. (At
+// attach there is nothing to do: all state is static storage, zero at load.)
+void OnProcessDetach();
 
 }  // namespace plugin
 

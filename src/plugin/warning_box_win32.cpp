@@ -1,24 +1,28 @@
 #include "plugin/warning_box_win32.h"
 
-#include <vector>
-
 namespace plugin {
 
 namespace {
 
+// The windows disabled for one box, on the stack: nothing is allocated, so
+// nothing can fail while the host waits for the box. A thread with more
+// visible, enabled top-level windows than this keeps the rest enabled.
+constexpr int kMostDisabledWindows = 256;
+
 struct WindowSweep {
   HWND spared;
   DWORD thread;
-  std::vector<HWND> found;
+  int count;
+  HWND found[kMostDisabledWindows];
 };
 
 BOOL CALLBACK CollectThreadWindow(HWND window, LPARAM context) {
   auto* sweep = reinterpret_cast<WindowSweep*>(context);
   if (window != sweep->spared && GetWindowThreadProcessId(window, nullptr) == sweep->thread &&
       IsWindowVisible(window) && IsWindowEnabled(window)) {
-    sweep->found.push_back(window);
+    sweep->found[sweep->count++] = window;
   }
-  return TRUE;
+  return sweep->count < kMostDisabledWindows;
 }
 
 // The foreground window when it is this process's own; a box owned by
@@ -36,13 +40,16 @@ void ShowModalWarning(const char* title, const char* text, MessageBoxFunction sh
   const HWND foreground = GetForegroundWindow();
   // Collected first and disabled after, so that the enumeration never sees a
   // window whose state it has just changed.
-  WindowSweep sweep{foreground, GetCurrentThreadId(), {}};
+  WindowSweep sweep;
+  sweep.spared = foreground;
+  sweep.thread = GetCurrentThreadId();
+  sweep.count = 0;
   EnumWindows(CollectThreadWindow, reinterpret_cast<LPARAM>(&sweep));
-  for (HWND window : sweep.found) EnableWindow(window, FALSE);
+  for (int i = 0; i < sweep.count; ++i) EnableWindow(sweep.found[i], FALSE);
 
   show(BoxOwner(foreground), text, title, MB_OK);
 
-  for (HWND window : sweep.found) EnableWindow(window, TRUE);
+  for (int i = 0; i < sweep.count; ++i) EnableWindow(sweep.found[i], TRUE);
 }
 
 }  // namespace plugin

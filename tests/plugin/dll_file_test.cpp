@@ -1,37 +1,166 @@
 // The built DLL's file, beyond what the host reads back through the system
 // (the command table's strings are checked in tests/unit/product_test.cpp):
-// exactly the 22 export names, a string table of two language-neutral blocks
-// and no more, and a language-neutral version resource that carries the
-// project's version.
+// exactly the 22 export names, the plug-in's own code and the system calls it
+// makes and nothing of a runtime, a string table of two language-neutral
+// blocks and no more, and a language-neutral version resource that carries
+// the project's version; then the library as a guest in a process, loaded,
+// bound and unloaded.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "plugin/warning_box_win32.h"
+#include "refhost/runner/import_patch.h"
 
 namespace {
 
-// Mapped as an image without running its entry or loading its imports.
-const HMODULE kFile =
-    LoadLibraryExA("DoduzIridizeruRediro.dll", nullptr, DONT_RESOLVE_DLL_REFERENCES);
+constexpr const char* kPlugin = "DoduzIridizeruRediro.dll";
 
-template <typename T>
-const T* At(DWORD rva) {
-  return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(kFile) + rva);
-}
+// The DLL mapped as an image, without running its entry or loading its
+// imports, for the length of one test (a library mapped so stays unusable
+// for a real load until it is released).
+class MappedFile {
+ public:
+  MappedFile() : module_(LoadLibraryExA(kPlugin, nullptr, DONT_RESOLVE_DLL_REFERENCES)) {}
+  ~MappedFile() {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  HMODULE Module() const { return module_; }
+  template <typename T>
+  const T* At(DWORD rva) const {
+    return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(module_) + rva);
+  }
+  const IMAGE_NT_HEADERS32* Headers() const {
+    return At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew);
+  }
+  const IMAGE_DATA_DIRECTORY& Directory(int entry) const {
+    return Headers()->OptionalHeader.DataDirectory[entry];
+  }
+
+ private:
+  HMODULE module_;
+};
 
 // Every one of them by name (the tests reach each through its name) and
 // nothing more: no export by ordinal only, no other name.
 TEST(PluginFile, ExportsTheHooksAndTheCommandsAndNothingElse) {
-  ASSERT_NE(kFile, nullptr);
-  const auto* nt = At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew);
-  const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(
-      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress);
+  const MappedFile file;
+  ASSERT_NE(file.Module(), nullptr);
+  const auto* exports =
+      file.At<IMAGE_EXPORT_DIRECTORY>(file.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
   EXPECT_EQ(exports->NumberOfFunctions, 22u);
   EXPECT_EQ(exports->NumberOfNames, 22u);
+}
+
+// A guest in the host's process: the plug-in's code and data, its exports,
+// imports, resources and relocations, and nothing else: no runtime's unwind
+// tables, start-up tables or thread-local storage (whose callbacks would run
+// on every thread the host starts), and only the system functions it calls.
+TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
+  const MappedFile file;
+  ASSERT_NE(file.Module(), nullptr);
+  char path[MAX_PATH];
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  ASSERT_TRUE(GetModuleFileNameA(file.Module(), path, MAX_PATH) > 0 &&
+              GetFileAttributesExA(path, GetFileExInfoStandard, &attributes));
+  EXPECT_LE(attributes.nFileSizeLow, 32768u);
+  EXPECT_EQ(attributes.nFileSizeHigh, 0u);
+
+  std::string sections;
+  const auto* section = IMAGE_FIRST_SECTION(file.Headers());
+  for (int i = 0; i < file.Headers()->FileHeader.NumberOfSections; ++i, ++section) {
+    sections += std::string(reinterpret_cast<const char*>(section->Name), 8).c_str();
+    sections += ' ';
+  }
+  EXPECT_EQ(sections, ".text .data .rdata .bss .edata .idata .rsrc .reloc ");
+  EXPECT_EQ(file.Directory(IMAGE_DIRECTORY_ENTRY_TLS).VirtualAddress, 0u);
+  EXPECT_EQ(file.Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size, 0u);
+
+  std::string imports;
+  for (const auto* library = file.At<IMAGE_IMPORT_DESCRIPTOR>(
+           file.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+       library->Name != 0; ++library) {
+    imports += std::string(file.At<char>(library->Name)) + ":";
+    for (const auto* name = file.At<IMAGE_THUNK_DATA32>(library->OriginalFirstThunk);
+         name->u1.AddressOfData != 0; ++name) {
+      imports += IMAGE_SNAP_BY_ORDINAL32(name->u1.Ordinal)
+                     ? std::string(" #ordinal")
+                     : " " + std::string(reinterpret_cast<const char*>(
+                                 file.At<IMAGE_IMPORT_BY_NAME>(name->u1.AddressOfData)->Name));
+    }
+    imports += "\n";
+  }
+  EXPECT_EQ(imports,
+            "KERNEL32.dll: DisableThreadLibraryCalls FreeLibrary GetCurrentProcessId "
+            "GetCurrentThreadId GetProcAddress LoadLibraryA\n"
+            "USER32.dll: EnableWindow EnumWindows GetForegroundWindow GetWindowThreadProcessId "
+            "IsWindowEnabled IsWindowVisible MessageBoxA\n");
+}
+
+// The host's cycle with the plug-in's library calls recorded: every library
+// the load hook loads is released before the hook returns, a bound plug-in
+// loads nothing more, and the library entry calls nothing at unload (it runs
+// under the loader lock). The host's own references are then the last ones.
+std::vector<std::string> g_libraryCalls;
+
+std::string FileName(HMODULE module) {
+  char path[MAX_PATH];
+  const std::string full(path, GetModuleFileNameA(module, path, MAX_PATH));
+  return full.substr(full.find_last_of("\\/") + 1);
+}
+
+HMODULE WINAPI RecordLoad(LPCSTR name) {
+  const HMODULE module = LoadLibraryA(name);
+  g_libraryCalls.push_back(std::string("load ") + name + (module ? "" : " (missing)"));
+  return module;
+}
+
+BOOL WINAPI RecordRelease(HMODULE module) {
+  g_libraryCalls.push_back("release " + FileName(module));
+  return FreeLibrary(module);
+}
+
+int WINAPI RecordLibraryBox(HWND, LPCSTR text, LPCSTR, UINT) {
+  g_libraryCalls.push_back(std::string("box ") + text);
+  return IDOK;
+}
+
+TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
+  const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
+  const HMODULE core = LoadLibraryA("ZavarOvur.dll");
+  const HMODULE plugin = LoadLibraryA(kPlugin);
+  ASSERT_TRUE(companion && core && plugin);
+  for (const auto& [library, function, recorder] :
+       {std::tuple{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
+        {"KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(&RecordRelease)},
+        {"USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordLibraryBox)}}) {
+    ASSERT_NE(refhost::PatchImport(plugin, library, function, recorder), nullptr) << function;
+  }
+  using Hook = void(__cdecl*)();
+  using Command = std::int32_t(__cdecl*)();
+  reinterpret_cast<Hook>(GetProcAddress(plugin, "?Constructor@@YAXXZ"))();
+  EXPECT_EQ(g_libraryCalls,
+            (std::vector<std::string>{"load RuzazUrovuv.dll", "release RuzazUrovuv.dll",
+                                      "load ZavarOvur.dll", "release ZavarOvur.dll"}));
+  g_libraryCalls.clear();
+  EXPECT_EQ(reinterpret_cast<Command>(GetProcAddress(plugin, "MBC_Init"))(), 1);
+  EXPECT_EQ(reinterpret_cast<Command>(GetProcAddress(plugin, "Destructor"))(), 0);
+  EXPECT_TRUE(FreeLibrary(plugin));
+  EXPECT_EQ(GetModuleHandleA(kPlugin), nullptr);
+  EXPECT_EQ(g_libraryCalls, std::vector<std::string>{});
+
+  FreeLibrary(companion);
+  FreeLibrary(core);
+  EXPECT_EQ(GetModuleHandleA("RuzazUrovuv.dll"), nullptr);
+  EXPECT_EQ(GetModuleHandleA("ZavarOvur.dll"), nullptr);
 }
 
 // Blocks 1 (strings 0 to 15) and 2 (16 to 31), each in the neutral language
@@ -47,17 +176,20 @@ BOOL CALLBACK CollectBlock(HMODULE module, LPCSTR type, LPSTR block, LONG_PTR fo
 }
 
 TEST(PluginFile, StringTableIsTwoLanguageNeutralBlocks) {
-  ASSERT_NE(kFile, nullptr);
+  const MappedFile file;
+  ASSERT_NE(file.Module(), nullptr);
   std::vector<std::pair<ULONG_PTR, WORD>> found;
-  EnumResourceNamesA(kFile, MAKEINTRESOURCEA(6), CollectBlock, reinterpret_cast<LONG_PTR>(&found));
+  EnumResourceNamesA(file.Module(), MAKEINTRESOURCEA(6), CollectBlock,
+                     reinterpret_cast<LONG_PTR>(&found));
   EXPECT_EQ(found, (std::vector<std::pair<ULONG_PTR, WORD>>{{1, 0}, {2, 0}}));
 }
 
 // Read as the system's file properties read it: version 1.0.0.0, the
 // project version in CMakeLists.txt, in one language-neutral block.
 TEST(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
+  const MappedFile file;
   char path[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameA(kFile, path, MAX_PATH), 0u);
+  ASSERT_GT(GetModuleFileNameA(file.Module(), path, MAX_PATH), 0u);
   std::vector<char> block(GetFileVersionInfoSizeA(path, nullptr));
   ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path, 0, block.size(), block.data()));
   const auto value = [&](const char* key) -> std::string {

@@ -6,7 +6,6 @@
 #include "image/pixel_access.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
-#include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
 #include "plugin/binding.h"
 #include "plugin/command_table.h"
@@ -93,9 +92,7 @@ const refhost::CompanionClient& Host() {
 
 void Restart(bool bind) {
   // What unloading and loading the library again does to its state.
-  plugin::OnProcessDetach(Platform(), true);
-  numbering::HighWater = numbering::FreeCount = 0;
-  plugin::OnProcessAttach();
+  plugin::OnProcessDetach();
   Host().ResetStore();
   Platform().TakeCalls();
   if (bind) LoadHook();
