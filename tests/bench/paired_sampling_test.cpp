@@ -4,6 +4,9 @@
 // made-up clock says, so nothing is timed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -62,19 +65,31 @@ TEST(PairStatistics, MedianAndBoundsAreTheRankedValues) {
 double g_now = 0;
 double g_floorCost = 1;
 double g_commandCosts[2] = {1, 1};
+// When set, the cost of the command's run number `run` (0 the warm-up).
+double (*g_commandCostOfRun)(unsigned run) = nullptr;
 unsigned g_commandRuns = 0;
 std::string g_order;
+// Where each run's stack frame lay, in the order of g_order.
+std::vector<std::uintptr_t> g_frames;
+
+void NoteFrame() {
+  volatile int local = 0;
+  g_frames.push_back(reinterpret_cast<std::uintptr_t>(&local));
+}
 
 double MadeUpClock() {
   return g_now;
 }
 void Command() {
-  g_now += g_commandCosts[g_commandRuns++ % 2];
+  const unsigned run = g_commandRuns++;
+  g_now += g_commandCostOfRun ? g_commandCostOfRun(run) : g_commandCosts[run % 2];
   g_order += 'c';
+  NoteFrame();
 }
 void Floor() {
   g_now += g_floorCost;
   g_order += 'f';
+  NoteFrame();
 }
 
 void SetCosts(double floor, double command, double otherCommand) {
@@ -82,8 +97,10 @@ void SetCosts(double floor, double command, double otherCommand) {
   g_floorCost = floor;
   g_commandCosts[0] = command;
   g_commandCosts[1] = otherCommand;
+  g_commandCostOfRun = nullptr;
   g_commandRuns = 0;
   g_order.clear();
+  g_frames.clear();
 }
 
 bench::SamplingOptions Options(double halfWidth, double budgetSeconds, std::size_t minPairs) {
@@ -115,6 +132,30 @@ TEST(PairedSampler, PairsAlternateWhichSideGoesFirst) {
   EXPECT_DOUBLE_EQ(r.commandMs, 2.5);
   EXPECT_DOUBLE_EQ(r.floorMs, 2);
   EXPECT_EQ(r.stop, bench::Stop::kInterval);
+}
+
+// Both halves of a pair run at one depth of the stack (the two bodies' frames
+// lie the same distance apart in every pair); from pair to pair the depth
+// moves, within one 4 KB page.
+TEST(PairedSampler, EachPairRunsAtADepthOfItsOwn) {
+  SetCosts(1, 1, 1);
+  const std::size_t pairs = 40;
+  bench::SamplePairs(&Command, &Floor, &MadeUpClock, Options(0.01, 3600, pairs));
+  ASSERT_EQ(g_frames.size(), 3 + 2 * pairs);
+  std::vector<std::uintptr_t> depths;
+  std::vector<std::intptr_t> apart;
+  for (std::size_t run = 3; run < g_frames.size(); run += 2) {
+    const bool commandFirst = g_order[run] == 'c';
+    const std::uintptr_t command = g_frames[commandFirst ? run : run + 1];
+    const std::uintptr_t floor = g_frames[commandFirst ? run + 1 : run];
+    depths.push_back(command);
+    apart.push_back(static_cast<std::intptr_t>(floor - command));
+  }
+  EXPECT_EQ(std::count(apart.begin(), apart.end(), apart[0]), static_cast<std::ptrdiff_t>(pairs));
+  const auto [low, high] = std::minmax_element(depths.begin(), depths.end());
+  EXPECT_LT(*high - *low, 4096u);
+  std::sort(depths.begin(), depths.end());
+  EXPECT_GT(std::unique(depths.begin(), depths.end()) - depths.begin(), 20);
 }
 
 TEST(PairedSampler, ShortBodiesRunSeveralTimesASampleAndTimesArePerRun) {
@@ -159,6 +200,19 @@ TEST(PairedSampler, StopsOnTheIntervalOrElseOnTheBudget) {
     EXPECT_NEAR(r.ratio.low, 1.0, 1e-12) << row.what;
     EXPECT_NEAR(r.ratio.high, 1.2, 1e-12) << row.what;
   }
+}
+
+// The interval is looked at after 20 pairs, then 25, 31...: here it is too
+// wide at 20 and narrow from 23 on (the six ratios of 1.2 among the first
+// twenty pairs fall outside ranks 7 to 17 of 23), but the next look is at 25.
+TEST(PairedSampler, TheIntervalIsLookedAtAsThePairsGrowByAQuarter) {
+  SetCosts(1, 1, 1);
+  g_commandCostOfRun = [](unsigned run) { return run >= 1 && run <= 6 ? 1.2 : 1.0; };
+  const bench::PairedResult r =
+      bench::SamplePairs(&Command, &Floor, &MadeUpClock, Options(0.01, 3600, 20));
+  EXPECT_EQ(r.stop, bench::Stop::kInterval);
+  EXPECT_EQ(r.pairs, 25u);
+  EXPECT_DOUBLE_EQ(r.ratio.high, 1.0);
 }
 
 TEST(RatioOptions, FlagsAndRefusals) {
