@@ -53,7 +53,7 @@ TEST(Binding, NothingHappensUntilBoundAndInitializedBindsWithoutTheLoadHook) {
                    "call \"PrepareMeshMemblock\", 2 => 0; MBC Plot 1, 0, 0, 7; "
                    "MBC Get Pixel 1, 0, 0 => 0; call \"IMCircle\", 1, 2, 2, 3, 7, 1 => 0; "
                    "call \"IMCube\", 1, 0, 0, 1, 7, 5 => 0; MBC Cube 1, 0, 0, 3, 7, 0; "
-                   "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; MBC Stretch Image 1, 2; "
+                   "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; call \"IMStretch\", 1, 2 => 0; "
                    "MBC Stretch Image 1, 8, 8 => 0"),
       "");
   EXPECT_EQ(target::Host().CallCount(), calls);
