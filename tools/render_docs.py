@@ -9,17 +9,22 @@ Each page is the copy a script author reads in the unzipped release:
   link whose text is the file name names the page);
 - a link to any other Markdown file is dropped and its text kept, since that
   file is not in the release;
-- headings get the ids their in-page links use ("## MBC Plot" is #mbc-plot).
+- headings get the ids their in-page links use ("## MBC Plot" is #mbc-plot);
+- code keeps its blanks: a code span's leading blank, and a code block's lines
+  without the indent that made them one.
 """
 
 import html
 import pathlib
 import re
 import sys
+import textwrap
 
 import markdown
 from markdown.extensions import Extension
+from markdown.inlinepatterns import BACKTICK_RE, BacktickInlineProcessor
 from markdown.treeprocessors import Treeprocessor
+from markdown.util import AtomicString
 
 SOURCE_TREE_ONLY = re.compile(
     r"^<!-- source tree only -->\n.*?^<!-- end source tree only -->\n", re.M | re.S
@@ -32,7 +37,7 @@ PAGE = """<!DOCTYPE html>
 <title>{title}</title>
 <style>
 body {{ font-family: sans-serif; max-width: 60em; margin: 1em auto; padding: 0 1em; line-height: 1.45; }}
-code, pre {{ font-family: Consolas, monospace; background: #f3f3f3; }}
+code, pre {{ font-family: Consolas, monospace; background: #f3f3f3; white-space: pre-wrap; }}
 pre {{ padding: 0.5em; overflow-x: auto; }}
 table {{ border-collapse: collapse; }}
 th, td {{ border: 1px solid #bbb; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }}
@@ -46,7 +51,7 @@ img {{ max-width: 100%; image-rendering: pixelated; }}
 """
 
 
-class ReleaseLinks(Treeprocessor):
+class ReleasePage(Treeprocessor):
     def __init__(self, md, shipped):
         super().__init__(md)
         self.shipped = shipped
@@ -65,16 +70,36 @@ class ReleaseLinks(Treeprocessor):
             else:
                 link.tag = "span"
                 del link.attrib["href"]
+        # Code blocks keep the blanks that indented them beyond two.
+        for block in root.iter("pre"):
+            for code in block.iter("code"):
+                if code.text:
+                    code.text = AtomicString(textwrap.dedent(code.text))
 
 
-class ReleaseLinksExtension(Extension):
+class CodeSpan(BacktickInlineProcessor):
+    """Keeps the blanks of a code span, as CommonMark does: ` Library` shows
+    its leading blank; only one blank at each end of ` x ` goes."""
+
+    def handleMatch(self, m, data):
+        element, start, end = super().handleMatch(m, data)
+        text = m.group(3)
+        if text and element is not None and not isinstance(element, str):
+            if text.startswith(" ") and text.endswith(" ") and text.strip():
+                text = text[1:-1]
+            element.text = AtomicString(markdown.util.code_escape(text))
+        return element, start, end
+
+
+class ReleasePageExtension(Extension):
     def __init__(self, shipped):
         super().__init__()
         self.shipped = shipped
 
     def extendMarkdown(self, md):
+        md.inlinePatterns.register(CodeSpan(BACKTICK_RE), "backtick", 190)
         # After the inline patterns have made the links (priority 20).
-        md.treeprocessors.register(ReleaseLinks(md, self.shipped), "release_links", 5)
+        md.treeprocessors.register(ReleasePage(md, self.shipped), "release_page", 5)
 
 
 def main():
@@ -88,7 +113,7 @@ def main():
             sys.exit(f"{document}: a source-tree-only mark without its pair")
         # Lists in these documents nest by two blanks, as CommonMark reads them.
         renderer = markdown.Markdown(
-            extensions=["tables", "fenced_code", "toc", ReleaseLinksExtension(shipped)],
+            extensions=["tables", "fenced_code", "toc", ReleasePageExtension(shipped)],
             tab_length=2,
         )
         body = renderer.convert(text)
