@@ -70,143 +70,90 @@ std::string Ranges(const std::vector<int>& numbers) {
   return Listed(items);
 }
 
-// Which pixels of a square of the image are set, row by row.
+// A square of an image memblock: which of its pixels are set.
 struct Grid {
   int side;
   std::vector<char> set;
-  bool At(int x, int y) const {
-    return x >= 0 && y >= 0 && x < side && y < side && set[y * side + x];
-  }
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < side && y < side; }
 };
 
-// Unset pixels reachable from the grid's edge through side neighbours that are
-// unset too.
-std::vector<char> Outside(const Grid& grid) {
-  const int side = grid.side;
-  std::vector<char> reached(grid.set.size());
-  std::vector<int> queue;
-  const auto visit = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= side || y >= side) return;
-    const int at = y * side + x;
-    if (grid.set[at] || reached[at]) return;
-    reached[at] = 1;
-    queue.push_back(at);
-  };
-  for (int i = 0; i < side; ++i) {
-    visit(i, 0);
-    visit(i, side - 1);
-    visit(0, i);
-    visit(side - 1, i);
+// Marks in `reached` the pixels that a chain of pixels like `from` (set, or
+// unset), each a side neighbour of the one before, or a corner neighbour too
+// when `corners`, reaches from it.
+void Flood(const Grid& grid, int from, bool corners, std::vector<char>* reached) {
+  static const int kSteps[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
+                                   {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+  std::vector<int> stack = {from};
+  (*reached)[from] = 1;
+  while (!stack.empty()) {
+    const int x = stack.back() % grid.side, y = stack.back() / grid.side;
+    stack.pop_back();
+    for (int step = 0; step < (corners ? 8 : 4); ++step) {
+      const int nx = x + kSteps[step][0], ny = y + kSteps[step][1], at = ny * grid.side + nx;
+      if (!grid.Inside(nx, ny) || grid.set[at] != grid.set[from] || (*reached)[at]) continue;
+      (*reached)[at] = 1;
+      stack.push_back(at);
+    }
   }
-  while (!queue.empty()) {
-    const int x = queue.back() % side, y = queue.back() / side;
-    queue.pop_back();
-    visit(x + 1, y);
-    visit(x - 1, y);
-    visit(x, y + 1);
-    visit(x, y - 1);
+}
+
+// The unset pixels that a path of unset side neighbours leads to from the
+// grid's edge.
+std::vector<char> Outside(const Grid& grid) {
+  std::vector<char> reached(grid.set.size());
+  for (int at = 0; at < grid.side * grid.side; ++at) {
+    const int x = at % grid.side, y = at / grid.side;
+    const bool edge = x == 0 || y == 0 || x == grid.side - 1 || y == grid.side - 1;
+    if (edge && !grid.set[at] && !reached[at]) Flood(grid, at, false, &reached);
   }
   return reached;
 }
 
-// Groups of set pixels, each pixel touching another of its group at a side
-// or a corner.
+// Groups of set pixels, each touching another of its group at a side or a
+// corner.
 int Pieces(const Grid& grid) {
-  const int side = grid.side;
   std::vector<char> seen(grid.set.size());
   int pieces = 0;
-  for (int start = 0; start < side * side; ++start) {
-    if (!grid.set[start] || seen[start]) continue;
+  for (int at = 0; at < grid.side * grid.side; ++at) {
+    if (!grid.set[at] || seen[at]) continue;
     ++pieces;
-    std::vector<int> stack = {start};
-    seen[start] = 1;
-    while (!stack.empty()) {
-      const int x = stack.back() % side, y = stack.back() / side;
-      stack.pop_back();
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-          if (!grid.At(x + dx, y + dy) || seen[(y + dy) * side + x + dx]) continue;
-          seen[(y + dy) * side + x + dx] = 1;
-          stack.push_back((y + dy) * side + x + dx);
-        }
-      }
-    }
+    Flood(grid, at, true, &seen);
   }
   return pieces;
 }
 
-// A square 32-bit image memblock. Each drawing on it is made in a colour of
-// its own, so the pixels it set are those holding that colour and the image
-// never needs clearing.
-class Canvas {
- public:
-  explicit Canvas(int side) : side_(side) {
-    number_ = target::Call("MBC Make Memblock Image", {side, side, 32});
-  }
-
-  void Circle(int x, int y, int diameter, int fill) {
-    target::Call("MBC Circle", {number_, x, y, diameter, ++colour_, fill});
-    Read();
-  }
-
-  // Plots the source: pixel (x, y) holds 0x10000 + 256y + x.
-  void Marked() {
-    for (int y = 0; y < side_; ++y) {
-      for (int x = 0; x < side_; ++x) target::Call("MBC Plot", {number_, x, y, Mark(x, y)});
+// Draws a circle round (x, y) on the 32-bit image memblock `image`, `side`
+// pixels a side, in a colour no earlier drawing used, so that the image
+// never needs clearing; returns the square round the circle with a margin of
+// two pixels, its pixels set where they hold that colour.
+Grid DrawCircle(std::int32_t image, int side, int x, int y, int diameter, int fill) {
+  static std::uint32_t colour = 0;
+  target::Call("MBC Circle", {image, x, y, diameter, static_cast<std::int32_t>(++colour), fill});
+  const std::vector<std::uint8_t> bytes = target::Host().Bytes(image);
+  const int half = diameter / 2 + 2;
+  Grid grid{2 * half + 1, {}};
+  for (int row = y - half; row <= y + half; ++row) {
+    for (int column = x - half; column <= x + half; ++column) {
+      const std::size_t at = 12 + 4 * static_cast<std::size_t>(row * side + column);
+      std::uint32_t value = 0;
+      for (int b = 0; b < 4; ++b) value |= std::uint32_t{bytes.at(at + b)} << (8 * b);
+      grid.set.push_back(value == colour);
     }
-    Read();
   }
-  static int Mark(int x, int y) { return 0x10000 + 256 * y + x; }
+  return grid;
+}
 
-  void Stretch(const Canvas& source) {
-    target::Call("MBC Stretch Image", {source.number_, number_});
-    Read();
-  }
-
-  std::uint32_t Value(int x, int y) const {
-    std::uint32_t value = 0;
-    const std::size_t at = 12 + 4 * static_cast<std::size_t>(y * side_ + x);
-    for (int b = 0; b < 4; ++b) value |= std::uint32_t{bytes_[at + b]} << (8 * b);
-    return value;
-  }
-
-  // The square of side 2 * half + 1 round (x, y), its pixels set where the
-  // last circle drew.
-  Grid Around(int x, int y, int half) const {
-    Grid grid{2 * half + 1, {}};
-    for (int row = y - half; row <= y + half; ++row) {
-      for (int column = x - half; column <= x + half; ++column) {
-        grid.set.push_back(Value(column, row) == static_cast<std::uint32_t>(colour_));
-      }
-    }
-    return grid;
-  }
-
- private:
-  void Read() {
-    bytes_ = target::Host().Bytes(number_);
-    ASSERT_EQ(bytes_.size(), 12u + 4u * side_ * side_);
-  }
-
-  int side_;
-  std::int32_t number_ = 0, colour_ = 0;
-  std::vector<std::uint8_t> bytes_;
-};
-
-// A ring is closed when no path of unset pixels, each a side neighbour of the
-// last, leads from its centre out of it; it falls into pieces where its
-// pixels do not touch, not even at a corner. Diameters 1 to 200, round an even
-// and an odd centre.
+// A ring is closed when no path of unset side neighbours leads from its centre
+// out of it; it falls into pieces where its pixels do not touch, not even at
+// a corner. Diameters 1 to 200, round an even and an odd centre.
 TEST(Reference, WhichRingsAreClosedAndWhichFallApart) {
   target::Restart(true);
-  Canvas canvas(206);
+  const std::int32_t image = target::Call("MBC Make Memblock Image", {206, 206, 32});
   std::vector<int> closedAt[2], splitAt[2];
   for (int centre : {102, 103}) {
     for (int d = 1; d <= 200; ++d) {
-      canvas.Circle(centre, centre, d, 0);
-      const int half = d / 2 + 2;
-      const Grid ring = canvas.Around(centre, centre, half);
-      if (!Outside(ring)[half * ring.side + half]) closedAt[centre % 2].push_back(d);
+      const Grid ring = DrawCircle(image, 206, centre, centre, d, 0);
+      if (!Outside(ring)[ring.set.size() / 2]) closedAt[centre % 2].push_back(d);
       if (Pieces(ring) > 1) splitAt[centre % 2].push_back(d);
     }
   }
@@ -218,18 +165,15 @@ TEST(Reference, WhichRingsAreClosedAndWhichFallApart) {
 }
 
 // A pixel of a filled circle is enclosed when it is unset and no path of
-// unset pixels, each a side neighbour of the last, leads from it out of the
-// circle. Diameters 1 to 100, round the centre of the picture the reference
-// shows.
+// unset side neighbours leads from it out of the circle. Diameters 1 to 100,
+// round the centre of the picture the reference shows.
 TEST(Reference, WhichFilledCirclesLeavePixelsEnclosed) {
   target::Restart(true);
-  Canvas canvas(206);
-  const int centre = 103;
+  const std::int32_t image = target::Call("MBC Make Memblock Image", {206, 206, 32});
   std::vector<int> leaky;
   std::vector<std::string> counts;
   for (int d = 1; d <= 100; ++d) {
-    canvas.Circle(centre, centre, d, 1);
-    const Grid disc = canvas.Around(centre, centre, d / 2 + 2);
+    const Grid disc = DrawCircle(image, 206, 103, 103, d, 1);
     const std::vector<char> outside = Outside(disc);
     long enclosed = 0;
     for (std::size_t at = 0; at < outside.size(); ++at) enclosed += !outside[at] && !disc.set[at];
@@ -247,17 +191,15 @@ TEST(Reference, WhichFilledCirclesLeavePixelsEnclosed) {
 TEST(Reference, HowMuchOfItsDiscALargeFilledCircleCovers) {
   for (const int d : {200, 1000}) {
     target::Restart(true);
-    const int centre = d / 2 + 3;
-    Canvas canvas(d + 6);
-    canvas.Circle(centre, centre, d, 1);
-    const int half = d / 2 + 2;
-    const Grid grid = canvas.Around(centre, centre, half);
+    const int centre = d / 2 + 3, half = d / 2 + 2;
+    const std::int32_t image = target::Call("MBC Make Memblock Image", {d + 6, d + 6, 32});
+    const Grid grid = DrawCircle(image, d + 6, centre, centre, d, 1);
     long disc = 0, covered = 0;
     for (int y = -half; y <= half; ++y) {
       for (int x = -half; x <= half; ++x) {
         if (4 * (long{x} * x + long{y} * y) > long{d} * d) continue;
         ++disc;
-        covered += grid.At(x + half, y + half);
+        covered += grid.set[(y + half) * grid.side + x + half];
       }
     }
     ExpectStated("at diameter " + Thousands(d) + ", " + Thousands(covered) + " of the " +
@@ -266,29 +208,28 @@ TEST(Reference, HowMuchOfItsDiscALargeFilledCircleCovers) {
   }
 }
 
-// Doubling a square source: how many target columns each source column
-// fills, the rows alike, and where the target reaches past the source.
+// Doubling a row of source columns: how many target columns each fills, and
+// which samples fall outside the source (cases::Pixels shows a marked source
+// pixel as "x,y", a run of n as "x,y*n", and 0 as "-").
 TEST(Reference, WhichSourceColumnsADoublingTakes) {
   for (const int side : {4, 8}) {
     target::Restart(true);
-    Canvas source(side), doubled(2 * side);
-    source.Marked();
-    doubled.Stretch(source);
-    std::vector<int> columns(side), rows(side);
-    std::string outside;
-    for (int t = 0; t < 2 * side; ++t) {
-      const std::uint32_t across = doubled.Value(t, 0), down = doubled.Value(0, t);
-      if (across == 0 || down == 0) {
-        outside += " " + std::to_string(t);
-        continue;
-      }
-      ++columns[(across - Canvas::Mark(0, 0)) % 256];
-      ++rows[(down - Canvas::Mark(0, 0)) / 256];
-    }
-    EXPECT_EQ(rows, columns);
-    EXPECT_EQ(outside, " " + std::to_string(2 * side - 1)) << "target columns outside the source";
+    ASSERT_EQ(cases::Steps("marked 50, " + std::to_string(side) + ", 1, 32; marked 51, " +
+                           std::to_string(2 * side) + ", 1, 32"),
+              "");
+    target::Call("MBC Stretch Image", {50, 51});
+    std::istringstream pixels(cases::Pixels(51).substr(std::string("pixels 51: ").size()));
     std::vector<std::string> fills;
-    for (int n : columns) fills.push_back(std::to_string(n));
+    std::string run, outside;
+    for (int column = 0; pixels >> run;) {
+      const std::size_t times = run.find('*');
+      if (run.rfind(std::to_string(column++) + ",0", 0) != 0) {
+        outside += run;
+      } else {
+        fills.push_back(times == std::string::npos ? "1" : run.substr(times + 1));
+      }
+    }
+    EXPECT_EQ(outside, "-") << "the target columns past the source";
     ExpectStated("source columns 0 to " + std::to_string(side - 1) + " fill " + Listed(fills) +
                  " target columns, and the last target column lies outside the source");
   }
