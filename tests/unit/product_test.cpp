@@ -85,7 +85,7 @@ TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
       if (script.path().extension() != ".mbc") continue;
       ++scripts;
       fs::remove_all(drawn);
-      fs::create_directories(drawn / "commands");
+      fs::create_directories(drawn);
       target::Restart(true);
       refhost::RunnerOptions options;
       options.scriptFolder = folder.string();
