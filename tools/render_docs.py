@@ -2,6 +2,10 @@
 
 Usage: python3 render_docs.py OUTPUT_FOLDER DOCUMENT.md...
 
+The first DOCUMENT, the command reference, also gets a Markdown copy,
+NAME.md, for readers with a Markdown viewer: its source-tree steps left out
+and its links to the other DOCUMENTs pointing at their pages, as below.
+
 Each page is the copy a script author reads in the unzipped release:
 - the lines from "<!-- source tree only -->" to "<!-- end source tree only -->"
   (steps and files that exist only in the source tree) are left out;
@@ -49,6 +53,24 @@ img {{ max-width: 100%; image-rendering: pixelated; }}
 </body>
 </html>
 """
+
+
+# An inline Markdown link to a Markdown file: [text](name.md#anchor).
+MARKDOWN_LINK = re.compile(r"\[([^\[\]]*)\]\(([^()\s]+?)\.md(#[^()\s]*)?\)")
+
+
+def release_markdown(text, shipped):
+    """The Markdown with its links to the other documents on their pages."""
+
+    def relink(match):
+        label, path, anchor = match.group(1), match.group(2), match.group(3) or ""
+        if "/" in path or "://" in path or path not in shipped:
+            return label
+        if label == path + ".md":
+            label = path + ".html"
+        return f"[{label}]({path}.html{anchor})"
+
+    return MARKDOWN_LINK.sub(relink, text)
 
 
 class ReleasePage(Treeprocessor):
@@ -111,6 +133,10 @@ def main():
         text = SOURCE_TREE_ONLY.sub("", document.read_text(encoding="utf-8"))
         if "source tree only -->" in text:
             sys.exit(f"{document}: a source-tree-only mark without its pair")
+        if document == documents[0]:
+            (output / document.name).write_text(
+                release_markdown(text, shipped), encoding="utf-8", newline="\n"
+            )
         # Lists in these documents nest by two blanks, as CommonMark reads them.
         renderer = markdown.Markdown(
             extensions=["tables", "fenced_code", "toc", ReleasePageExtension(shipped)],

@@ -1,19 +1,24 @@
-"""Checks every link and picture of the HTML pages in an unpacked release.
+"""Checks every link and picture of the documents in an unpacked release.
 
 Usage: python3 check_links.py RELEASE_FOLDER
 
-Each href and src of every *.html page below RELEASE_FOLDER must name a file
-inside the release (a picture, another page), and an anchor "#id" must be an
-id of the page it names. Nothing may point out of the release (another
-machine, an absolute path, a parent folder beyond the top) or at a Markdown
-file, which the release does not carry. Prints what it checked; exits with 1
-and lists every broken link otherwise.
+Each href and src of every *.html page below RELEASE_FOLDER, and each link
+and picture of every *.md copy, must name a file inside the release (a
+picture, another page), and an anchor "#id" must be an id of the page it
+names (a Markdown copy's own anchors are those of its page). Nothing may point
+out of the release (another machine, an absolute path, a parent folder beyond
+the top) or at a Markdown file. Prints what it checked; exits with 1 and lists
+every broken link otherwise.
 """
 
 import html.parser
 import pathlib
+import re
 import sys
 import urllib.parse
+
+# Inline links and pictures of a Markdown copy: [text](target), ![alt](target).
+MARKDOWN_LINK = re.compile(r"(!?)\[[^\[\]]*\]\(([^()\s]*)\)")
 
 
 class Page(html.parser.HTMLParser):
@@ -37,9 +42,17 @@ def main():
         page = Page()
         page.feed(path.read_text(encoding="utf-8"))
         pages[path] = page
+    documents = dict(pages)
+    for path in sorted(root.rglob("*.md")):
+        copy = Page()
+        text = path.read_text(encoding="utf-8")
+        copy.links = [("img" if bang else "a", link) for bang, link in MARKDOWN_LINK.findall(text)]
+        twin = pages.get(path.with_suffix(".html"))
+        copy.ids = twin.ids if twin else set()
+        documents[path] = copy
     broken = []
     pictures = anchors = 0
-    for path, page in pages.items():
+    for path, page in documents.items():
         where = path.relative_to(root)
         for tag, link in page.links:
             parts = urllib.parse.urlsplit(link)
@@ -47,6 +60,8 @@ def main():
                 broken.append(f"{where}: {link}: points out of the release")
                 continue
             target = (path.parent / urllib.parse.unquote(parts.path)).resolve() if parts.path else path
+            if not parts.path and path.suffix == ".md":
+                target = path.with_suffix(".html")
             if root not in target.parents:
                 broken.append(f"{where}: {link}: points out of the release")
             elif not target.is_file():
@@ -62,8 +77,8 @@ def main():
         print(problem)
     if broken or not pages:
         sys.exit(1)
-    links = sum(len(page.links) for page in pages.values())
-    print(f"{len(pages)} pages, {links} links: {pictures} pictures and {anchors} anchors resolve")
+    links = sum(len(page.links) for page in documents.values())
+    print(f"{len(documents)} documents, {links} links: {pictures} pictures and {anchors} anchors resolve")
 
 
 if __name__ == "__main__":

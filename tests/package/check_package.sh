@@ -21,6 +21,7 @@ expected() {
     README.txt \
     docs/behaviour.html \
     docs/commands.html \
+    docs/commands.md \
     docs/plugin.html \
     docs/refhost.html \
     docs/shapes-and-stretching.html \
@@ -47,7 +48,7 @@ symbols=$(i686-w64-mingw32-objdump -t DoduzIridizeruRediro.dll)
 grep -qx 'no symbols' <<<"$symbols" || fail "a symbol table in the packaged plug-in"
 
 /usr/bin/python3 "$root/tests/package/check_links.py" . || fail "broken links in the packaged documents"
-! grep -nE 'cmake --|build/|wine-env|bash tools/' docs/*.html ||
+! grep -nE 'cmake --|build/|wine-env|bash tools/' docs/*.html docs/*.md ||
   fail "source-tree steps in the packaged documents"
 
 # README.txt: every line ends CRLF for Notepad; every path it names (but the
