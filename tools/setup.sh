@@ -11,7 +11,7 @@
 # touched.
 set -euo pipefail
 
-NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev clang-format)
+NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINE_PKGS=(wine wine32:i386 xvfb xauth)
 
