@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "refhost/runner/command_row.h"
+#include "refhost/runner/nearest_name.h"
 
 namespace refhost {
 namespace {
@@ -79,7 +80,9 @@ bool ParseOperand(std::string_view text, Operand* operand, std::string* error) {
     *error = "bad number: " + std::string(text);
     return false;
   }
-  *operand = Operand{Operand::Kind::Number, value, {}};
+  const std::string_view digits = text.substr(text.front() == '-' ? 1 : 0);
+  const bool hex = digits.size() > 1 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+  *operand = Operand{Operand::Kind::Number, value, {}, hex};
   return true;
 }
 
@@ -134,6 +137,19 @@ ParsedLine Refused(std::string error) {
   ParsedLine parsed;
   parsed.error = std::move(error);
   return parsed;
+}
+
+// A line that is neither a command, a directive nor a value: "unknown
+// command" when it starts with "MBC", as every command name does.
+ParsedLine Unknown(std::string_view code, const std::vector<std::string>& commandNames,
+                   const std::vector<std::string>& directives) {
+  std::vector<std::string> names = commandNames;
+  names.insert(names.end(), directives.begin(), directives.end());
+  const std::string nearest = NearestName(code, names);
+  const bool command = SameNameIgnoringCase(LeadingIdentifier(code), "MBC");
+  return Refused((command ? "unknown command: " : "unknown command or directive: ") +
+                 std::string(code) +
+                 (nearest.empty() ? "" : "; did you mean \"" + nearest + "\"?"));
 }
 
 }  // namespace
@@ -204,7 +220,9 @@ ParsedLine ParseScriptLine(std::string_view line, const std::vector<std::string>
     if (!ParseOperands(rest, &statement.args, &error)) return Refused(error);
     return parsed;
   }
-  if (!statement.target.empty()) {
+  // A value is one word; a name followed by more is a command that is not there.
+  const bool oneWord = !word.empty() && word.size() == code.size();
+  if (!statement.target.empty() && (word.empty() || oneWord)) {
     Operand value;
     if (!ParseOperand(code, &value, &error)) return Refused(error);
     if (value.kind == Operand::Kind::Text) return Refused("a variable holds numbers only");
@@ -212,8 +230,7 @@ ParsedLine ParseScriptLine(std::string_view line, const std::vector<std::string>
     statement.args.push_back(value);
     return parsed;
   }
-  if (SameNameIgnoringCase(word, "MBC")) return Refused("unknown command: " + std::string(code));
-  return Refused("unknown statement: " + std::string(code));
+  return Unknown(code, commandNames, directives);
 }
 
 }  // namespace refhost
