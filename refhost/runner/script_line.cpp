@@ -67,21 +67,33 @@ bool ParseOperand(std::string_view text, Operand* operand, std::string* error) {
     *operand = Operand{Operand::Kind::Text, 0, std::string(text.substr(1, text.size() - 2))};
     return true;
   }
+  if (text.find_first_of(" \t") != std::string_view::npos) {
+    *error = "\"" + std::string(text) + "\" is not one value: arguments are separated by commas";
+    return false;
+  }
   if (IsIdentifierStart(text.front())) {
     if (LeadingIdentifier(text).size() != text.size()) {
-      *error = "bad variable name: " + std::string(text);
+      *error = "bad variable name: " + std::string(text) +
+               " (a name is letters, digits and \"_\"; a script has no expressions)";
       return false;
     }
     *operand = Operand{Operand::Kind::Variable, 0, std::string(text)};
     return true;
   }
+  // The digits after a "-", and whether they are written in hexadecimal.
+  const std::string_view digits = text.substr(text.front() == '-' ? 1 : 0);
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
   std::int32_t value = 0;
   if (!ParseNumber(text, &value)) {
-    *error = "bad number: " + std::string(text);
+    // Well-formed digits that ParseNumber refuses are too large or too small.
+    const std::string_view after = digits.substr(hex ? 2 : 0);
+    const bool wellFormed =
+        !after.empty() && after.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
+                              std::string_view::npos;
+    *error = (wellFormed ? "number out of range: " : "bad number: ") + std::string(text) +
+             " (numbers run from -2147483648 to 4294967295, or 0xFFFFFFFF)";
     return false;
   }
-  const std::string_view digits = text.substr(text.front() == '-' ? 1 : 0);
-  const bool hex = digits.size() > 1 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
   *operand = Operand{Operand::Kind::Number, value, {}, hex};
   return true;
 }
@@ -109,8 +121,14 @@ bool ParseCommandArguments(std::string_view rest, std::vector<Operand>* operands
                            std::string* error) {
   rest = Trimmed(rest);
   if (!rest.empty() && rest.front() == '(') {
-    if (rest.back() != ')') {
+    const std::size_t close = rest.rfind(')');
+    if (close == std::string_view::npos) {
       *error = "missing \")\"";
+      return false;
+    }
+    if (close + 1 != rest.size()) {
+      *error = "\"" + std::string(Trimmed(rest.substr(close + 1))) +
+               "\" after \")\": a line holds one command, and a script has no expressions";
       return false;
     }
     rest = rest.substr(1, rest.size() - 2);

@@ -304,7 +304,12 @@ bool ScriptRunner::Call(const DirectiveStep& step) {
   }
   const void* address = plugin_.Export(name);
   if (address == nullptr) {
-    error_ = "the plug-in has no export " + name;
+    std::vector<std::string> exports = {"PrepareMeshMemblock"};
+    for (const PluginCommand& command : plugin_.Commands())
+      exports.push_back(command.row.exportName);
+    const std::string nearest = NearestName(name, exports);
+    error_ = "the plug-in has no export " + name +
+             (nearest.empty() ? "" : "; did you mean " + nearest + "?");
     return false;
   }
   CallAndReport(address, name, step.v, step.statement, step.source, true);
