@@ -90,7 +90,7 @@ TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
       refhost::RunnerOptions options;
       options.scriptFolder = folder.string();
       options.outputFolder = drawn.string();
-      std::ifstream in(script.path());
+      std::ifstream in(script.path(), std::ios::binary);
       std::ostringstream out;
       refhost::ScriptRunner runner(target::Plugin(), &target::Host(), options, out);
       EXPECT_EQ(runner.Run(in), refhost::kRunPassed) << script.path() << "\n" << out.str();
