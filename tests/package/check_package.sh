@@ -58,18 +58,13 @@ readme=$(tr -d '\r' <README.txt)
 for path in $(grep -oE '[A-Za-z0-9_.-]+(\\[A-Za-z0-9_.-]*)+' <<<"$readme"); do
   [[ $path == out\\* ]] || [ -e "${path//\\//}" ] || fail "README.txt names $path, which is not in the release"
 done
-# Its steps for trying a script, as a new user types them in the release's folder.
-steps=$(sed -n '/^Trying a script/,$ s/^[0-9]\. \(mkdir .*\|reference-host\\.*\)$/\1/p' <<<"$readme")
-[ "$(wc -l <<<"$steps")" -eq 2 ] || fail "README.txt: no mkdir and runner steps under 'Trying a script'"
-while read -r program arguments; do
-  if [ "$program" = mkdir ]; then
-    mkdir "$arguments"
-  else
-    # shellcheck disable=SC2086 # the arguments as the README splits them
-    wine "$program" $arguments >readme.log 2>&1 ||
-      { tr -d '\r' <readme.log; fail "README.txt: '$program $arguments' failed"; }
-  fi
-done <<<"$steps"
+# Its step for trying a script, as a new user types it in the release's folder.
+step=$(sed -n '/^Trying a script/,$ s/^[0-9]\. \(reference-host\\.*\)$/\1/p' <<<"$readme")
+[ -n "$step" ] && [ "$(wc -l <<<"$step")" -eq 1 ] || fail "README.txt: no runner step under 'Trying a script'"
+read -r program arguments <<<"$step"
+# shellcheck disable=SC2086 # the arguments as the README splits them
+wine "$program" $arguments >readme.log 2>&1 ||
+  { tr -d '\r' <readme.log; fail "README.txt: '$program $arguments' failed"; }
 ls out/*.png >/dev/null 2>&1 || fail "README.txt: its steps wrote no picture into out"
 
 # Run from a folder without the plug-in, so that only the runner's own lookup
