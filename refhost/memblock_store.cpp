@@ -1,6 +1,7 @@
 #include "refhost/memblock_store.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <map>
@@ -321,17 +322,26 @@ bool operator==(const HostCall& a, const HostCall& b) {
          std::equal(a.args, a.args + a.argCount, b.args) && a.result == b.result;
 }
 
-std::string Describe(const HostCall& call) {
+std::string Describe(const HostCall& call, bool pixelsInHex) {
   std::string text = "?";
   for (const Operation& op : kOperations) {
     if (op.table == call.table && op.slot == call.slot) text = op.name;
   }
+  const bool memblock = call.table == kMemblockTable;
+  const bool read = memblock && (call.slot == kMemReadDword || call.slot == kMemReadWord);
+  const bool write = memblock && (call.slot == kMemWriteDword || call.slot == kMemWriteWord);
+  const bool pixel = pixelsInHex && (read || write) && call.argCount >= 2 && call.args[1] >= 12;
+  const auto shown = [](std::int32_t value, bool hex) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "0x%08X", static_cast<std::uint32_t>(value));
+    return hex ? std::string(digits) : std::to_string(value);
+  };
   text += '(';
   for (std::int32_t i = 0; i < call.argCount && i < 5; ++i) {
     if (i) text += ", ";
-    text += std::to_string(call.args[i]);
+    text += shown(call.args[i], pixel && write && i == 2);
   }
-  return text + ") -> " + std::to_string(call.result);
+  return text + ") -> " + shown(call.result, pixel && read);
 }
 
 std::string Describe(const std::vector<HostCall>& calls) {

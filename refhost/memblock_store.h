@@ -55,7 +55,10 @@ bool operator==(const HostCall& a, const HostCall& b);
 using CallObserver = void(REFHOST_CDECL*)(const HostCall* call, void* context);
 
 // "MemExists(1) -> 0": the operation's name, its arguments and its result.
-std::string Describe(const HostCall& call);
+// With `pixelsInHex`, the value that a dword or word read or write moves at
+// offset 12 or beyond, where an image memblock keeps its pixels, is shown as
+// "0x" and eight hexadecimal digits ("MemWriteDword(1, 12, 0xFF00FF00) -> 0").
+std::string Describe(const HostCall& call, bool pixelsInHex = false);
 // The calls joined with "; ".
 std::string Describe(const std::vector<HostCall>& calls);
 

@@ -11,14 +11,17 @@
 # touched.
 set -euo pipefail
 
-NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev clang-format valgrind python3)
+# valgrind counts the benchmarks' instructions; python3 checks their figures.
+NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format valgrind python3)
+# Renders the release's documents as HTML pages.
+DOC_PKGS=(python3-markdown)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINE_PKGS=(wine wine32:i386 xvfb xauth)
 
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
 missing=()
-for p in "${NATIVE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
+for p in "${NATIVE_PKGS[@]}" "${DOC_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then

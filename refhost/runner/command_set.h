@@ -14,6 +14,10 @@
 
 namespace refhost {
 
+// The hooks the host calls when it loads and before it unloads the plug-in.
+constexpr char kLoadHookExport[] = "?Constructor@@YAXXZ";
+constexpr char kUnloadHookExport[] = "Destructor";
+
 struct PluginCommand {
   CommandRow row;
   const void* address;

@@ -2,6 +2,7 @@
 
 #include "refhost/runner/export_call.h"
 #include "refhost/runner/file_names.h"
+#include "refhost/runner/script_runner.h"
 
 namespace refhost {
 namespace {
@@ -12,13 +13,15 @@ bool Fits(char letter, const Operand& operand) {
   return letter == 'n' ? !text : text;
 }
 
+// `form` without its "=", with "f" taken as "t".
 bool MatchesForm(const char* form, const std::vector<Operand>& args) {
   std::size_t at = 0;
-  for (const char* letter = form; *letter != '\0'; ++letter) {
+  for (const char* letter = form + (*form == '='); *letter != '\0'; ++letter) {
+    const char wanted = *letter == 'f' ? 't' : *letter;
     if (letter[1] == '*') {
-      while (at < args.size() && Fits(*letter, args[at])) ++at;
+      while (at < args.size() && Fits(wanted, args[at])) ++at;
       ++letter;
-    } else if (at < args.size() && Fits(*letter, args[at])) {
+    } else if (at < args.size() && Fits(wanted, args[at])) {
       ++at;
     } else {
       return false;
@@ -30,43 +33,79 @@ bool MatchesForm(const char* form, const std::vector<Operand>& args) {
 }  // namespace
 
 const std::vector<Directive>& Directives() {
+  using R = ScriptRunner;
   static const std::vector<Directive> table = {
-      {"print", {"a*"}, "print ARG, ...", "prints texts and values"},
-      {"expect", {"nn"}, "expect VALUE, WANTED", "prints ok, or counts a failure"},
+      {"print", {"a*"}, false, "print ARG, ...", "prints texts and values", &R::Print},
+      {"expect",
+       {"nn"},
+       false,
+       "expect VALUE, WANTED",
+       "prints ok, or counts a failure",
+       &R::Expect},
       {"bitmap",
        {"nnn", "nnnn", "nf"},
+       true,
        "bitmap N, W, H [, COLOUR] | bitmap N, \"FILE.png\"",
-       "a host bitmap: a test pattern, one colour, or a PNG file beside the script"},
+       "a host bitmap: a test pattern, one colour, or a PNG file beside the script",
+       &R::MakePicture},
       {"image",
        {"nnn", "nnnn", "nf"},
+       true,
        "image N, W, H [, COLOUR] | image N, \"FILE.png\"",
-       "a host image, the same"},
-      {"mesh", {"nn"}, "mesh N, VERTICES", "a host mesh"},
-      {"sound", {"nn"}, "sound N, SAMPLES", "a host sound (a sawtooth)"},
-      {"array", {"nnn*"}, "array REF, BYTE, ...", "a host script array under reference REF"},
-      {"memblock", {"nn"}, "memblock N, SIZE", "a memblock the script makes under its own number"},
+       "a host image, the same",
+       &R::MakePicture},
+      {"mesh", {"nn"}, true, "mesh N, VERTICES", "a host mesh", &R::Mesh},
+      {"sound", {"nn"}, true, "sound N, SAMPLES", "a host sound (a sawtooth)", &R::Sound},
+      {"array",
+       {"nnn*"},
+       true,
+       "array REF, BYTE, ...",
+       "a host script array under reference REF",
+       &R::Array},
+      {"memblock",
+       {"nn"},
+       true,
+       "memblock N, SIZE",
+       "a memblock the script makes under its own number",
+       &R::Memblock},
       {"dword",
-       {"nn", "nnn"},
+       {"=nn", "nnn"},
+       true,
        "[V =] dword M, OFFSET [, VALUE]",
        "reads, or writes, the 32-bit value at OFFSET of memblock M, as the host's own "
-       "memblock commands do"},
-      {"show", {"n"}, "show M", "a memblock's size and first three dwords"},
-      {"memblocks", {""}, "memblocks", "every memblock in the host"},
+       "memblock commands do",
+       &R::Dword},
+      {"show", {"n"}, true, "show M", "a memblock's size and first three dwords", &R::Show},
+      {"memblocks", {""}, true, "memblocks", "every memblock in the host", &R::ListMemblocks},
       {"save",
        {"nf", "nfn"},
+       true,
        "save M, \"FILE.png\" [, SCALE]",
        "an image memblock as a PNG file in the output folder; SCALE from 2 up enlarges each "
-       "pixel to a square with a grid between them"},
+       "pixel to a square with a grid between them; never over a golden file of the script",
+       &R::Save},
       {"expect_image",
        {"nf"},
+       true,
        "expect_image M, \"FILE.png\"",
-       "compares an image memblock with a PNG file beside the script, pixel by pixel"},
+       "compares an image memblock with a golden PNG file beside the script, pixel by pixel; "
+       "when they differ, writes FILE.actual.png and FILE.diff.png into the output folder",
+       &R::ExpectImage},
       {"call",
-       {"tn*"},
+       {"=tn*"},
+       false,
        "[V =] call \"EXPORT\", ARG, ...",
-       "an export without a row (PrepareMeshMemblock), called with exactly the arguments given"},
+       "an export without a row (PrepareMeshMemblock), called with exactly the arguments given",
+       &R::Call},
   };
   return table;
+}
+
+const Directive* FindDirective(std::string_view word) {
+  for (const Directive& d : Directives()) {
+    if (word == d.word) return &d;
+  }
+  return nullptr;
 }
 
 std::vector<std::string> DirectiveWords() {
@@ -76,31 +115,29 @@ std::vector<std::string> DirectiveWords() {
 }
 
 std::string CheckDirective(const Statement& statement) {
-  for (const Directive& d : Directives()) {
-    if (statement.name != d.word) continue;
-    const bool givesValue =
-        statement.name == "call" || (statement.name == "dword" && statement.args.size() == 2);
-    if (!statement.target.empty() && !givesValue) {
-      return statement.name + " gives no value to keep";
-    }
-    const char* form = nullptr;
-    for (const char* f : d.forms) {
-      std::string files(f);
-      for (char& letter : files) letter = letter == 'f' ? 't' : letter;
-      if (MatchesForm(files.c_str(), statement.args)) form = f;
-    }
-    if (form == nullptr) return "usage: " + std::string(d.usage);
-    for (std::size_t i = 0; i < statement.args.size() && form[i] != '\0'; ++i) {
-      if (form[i] != 'f') continue;
-      const std::string why = RefusedFileName(statement.args[i].text);
-      if (!why.empty()) return why + ": \"" + Escaped(statement.args[i].text) + "\"";
-    }
-    if (statement.name == "call" && statement.args.size() - 1 > kMaxCommandArgs) {
-      return "call takes at most " + std::to_string(kMaxCommandArgs) + " arguments";
-    }
-    return "";
+  const Directive* d = FindDirective(statement.name);
+  if (d == nullptr) return "unknown directive " + statement.name;
+  const char* form = nullptr;
+  for (const char* f : d->forms) {
+    if (MatchesForm(f, statement.args)) form = f;
   }
-  return "unknown directive " + statement.name;
+  if (form == nullptr) return "usage: " + std::string(d->usage);
+  if (!statement.target.empty() && form[0] != '=') {
+    for (const char* f : d->forms) {
+      if (f[0] == '=') return "this form of " + statement.name + " gives no value to keep";
+    }
+    return statement.name + " gives no value to keep";
+  }
+  form += form[0] == '=';
+  for (std::size_t i = 0; i < statement.args.size() && form[i] != '\0'; ++i) {
+    if (form[i] != 'f') continue;
+    const std::string why = RefusedFileName(statement.args[i].text);
+    if (!why.empty()) return why + ": \"" + Escaped(statement.args[i].text) + "\"";
+  }
+  if (statement.name == "call" && statement.args.size() - 1 > kMaxCommandArgs) {
+    return "call takes at most " + std::to_string(kMaxCommandArgs) + " arguments";
+  }
+  return "";
 }
 
 }  // namespace refhost

@@ -4,14 +4,14 @@
 // Run with --help for the usage, the directives and the exit statuses.
 #include <windows.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <new>
+#include <sstream>
 #include <string>
 
 #include "refhost/companion/companion_client.h"
-#include "refhost/runner/directives.h"
+#include "refhost/runner/command_line.h"
+#include "refhost/runner/file_access.h"
 #include "refhost/runner/file_names.h"
 #include "refhost/runner/message_box_capture.h"
 #include "refhost/runner/plugin_module.h"
@@ -19,34 +19,8 @@
 
 namespace {
 
-constexpr int kSetUpFailed = 3;
-
-void PrintUsage() {
-  std::cout << "usage: mbc_runner [--trace] [--max-host-calls N] SCRIPT [OUTPUT_FOLDER]\n"
-               "\n"
-               "Loads DoduzIridizeruRediro.dll with the stand-in host libraries beside this\n"
-               "program (the plug-in from the folder above when there is none here), calls its\n"
-               "load hook and runs SCRIPT: one command or directive a line,\n"
-               "\"#\" starts a comment. A command is written as the command table names it,\n"
-               "arguments in brackets or after a blank; \"v = ...\" keeps its result.\n"
-               "PNG files are read from SCRIPT's folder and written to OUTPUT_FOLDER (default\n"
-               "\".\"); a file name must stay below its folder.\n"
-               "\n"
-               "  --trace             print every host call under the command that made it\n"
-               "  --max-host-calls N  stop a command that makes more than N host calls\n"
-               "                      (default "
-            << refhost::kDefaultMaxHostCalls
-            << ")\n"
-               "\n"
-               "Directives:\n";
-  for (const refhost::Directive& d : refhost::Directives()) {
-    std::cout << "  " << d.usage << "\n      " << d.does << "\n";
-  }
-  std::cout << "\n"
-               "Exit status: 0 the script ran and every expectation held; 1 an expectation\n"
-               "failed (or the plug-in stayed loaded); 2 a line could not be run, or a command\n"
-               "was stopped; 3 the host could not be set up.\n";
-}
+// A script larger than this is no script.
+constexpr std::uint64_t kLargestScriptBytes = 64 << 20;
 
 void ShowBox(const refhost::MessageBoxRecord& box) {
   std::cout << "  [message box] \"" << refhost::Escaped(box.title) << "\": \""
@@ -57,8 +31,8 @@ void ShowBox(const refhost::MessageBoxRecord& box) {
 }
 
 int Fail(const std::string& why) {
-  std::cout << "mbc_runner: " << why << "\n";
-  return kSetUpFailed;
+  std::cout << "mbc_runner: " << refhost::Escaped(why) << "\n";
+  return refhost::kRunSetUpFailed;
 }
 
 void Stop(int status) {
@@ -66,57 +40,50 @@ void Stop(int status) {
   ExitProcess(static_cast<UINT>(status));
 }
 
+std::string Folder(const std::string& path) {
+  return path.substr(0, path.find_last_of("\\/") + 1);
+}
+
 // The plug-in by file name, found through the ordinary search (this program's
 // folder first) as the host finds it; when this folder has none, the one a
 // folder up, where the release package keeps it: there the runner and the
 // stand-in host libraries live in reference-host/, away from the plug-in.
-std::string PluginToLoad() {
+// `looked` tells where it was looked for.
+std::string PluginToLoad(std::string* looked) {
   char self[MAX_PATH];
-  std::string folder(self, GetModuleFileNameA(nullptr, self, MAX_PATH));
-  folder.erase(folder.find_last_of("\\/") + 1);
+  const std::string folder = Folder(std::string(self, GetModuleFileNameA(nullptr, self, MAX_PATH)));
+  const std::string above = Folder(folder.substr(0, folder.size() - 1));
   const auto exists = [](const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   };
+  *looked = "looked beside the runner (" + folder + "), in the folder above (" + above +
+            ") and along the system's search for libraries";
   if (exists(folder + refhost::kPluginFileName)) return refhost::kPluginFileName;
-  const std::string above = folder.substr(0, folder.find_last_of("\\/", folder.size() - 2) + 1) +
-                            refhost::kPluginFileName;
-  return exists(above) ? above : refhost::kPluginFileName;
+  return exists(above + refhost::kPluginFileName) ? above + refhost::kPluginFileName
+                                                  : refhost::kPluginFileName;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  refhost::RunnerOptions options;
+  refhost::CommandLine line;
+  std::string error;
+  if (!refhost::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), &line, &error)) {
+    std::cerr << "mbc_runner: " << refhost::Escaped(error) << "\n" << refhost::UsageLine();
+    return refhost::kExitUsage;
+  }
+  if (line.help) {
+    std::cout << refhost::HelpText();
+    return 0;
+  }
+  refhost::RunnerOptions& options = line.options;
   options.stop = &Stop;
-  int at = 1;
-  for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
-    const std::string option = argv[at];
-    if (option == "--help") {
-      PrintUsage();
-      return 0;
-    }
-    if (option == "--trace") {
-      options.trace = true;
-    } else if (option == "--max-host-calls" && at + 1 < argc) {
-      char* end = nullptr;
-      options.maxHostCalls = std::strtoull(argv[++at], &end, 10);
-      if (*end != '\0' || options.maxHostCalls == 0 || argv[at][0] == '-') {
-        return Fail("--max-host-calls takes a count of at least 1");
-      }
-    } else {
-      return Fail("unknown option " + option + " (--help lists them)");
-    }
+  std::string scriptBytes;
+  if (!refhost::ReadFileBytes(line.script, kLargestScriptBytes, &scriptBytes, &error)) {
+    return Fail("the script " + error);
   }
-  if (argc - at < 1 || argc - at > 2) {
-    PrintUsage();
-    return kSetUpFailed;
-  }
-  const std::string scriptPath = argv[at];
-  std::ifstream script(scriptPath);
-  if (!script) return Fail("cannot read " + scriptPath);
-  const std::size_t slash = scriptPath.find_last_of("/\\");
-  options.scriptFolder = slash == std::string::npos ? "." : scriptPath.substr(0, slash);
-  options.outputFolder = argc - at == 2 ? argv[at + 1] : ".";
+  const std::size_t slash = line.script.find_last_of("/\\");
+  options.scriptFolder = slash == std::string::npos ? "." : line.script.substr(0, slash);
 
   // The host has its companion library loaded before any plug-in binds to it.
   refhost::CompanionClient host;
@@ -127,15 +94,18 @@ int main(int argc, char** argv) {
   if (companion == nullptr) {
     std::cout << "host companion RuzazUrovuv.dll absent: the directives that need it are refused\n";
   } else if (!host.Resolve(exports)) {
-    return Fail("RuzazUrovuv.dll here is not the stand-in: it lacks " + host.MissingExport());
+    char path[MAX_PATH];
+    return Fail(std::string(path, GetModuleFileNameA(companion, path, MAX_PATH)) +
+                " is not the stand-in: it lacks " + host.MissingExport());
   }
   // The core is the host itself; a missing one is what the plug-in warns about.
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
   if (core == nullptr) std::cout << "host core ZavarOvur.dll absent\n";
 
   refhost::PluginModule plugin;
-  std::string error;
-  if (!plugin.Load(PluginToLoad().c_str(), &error)) return Fail(error);
+  std::string looked;
+  const std::string pluginFile = PluginToLoad(&looked);
+  if (!plugin.Load(pluginFile.c_str(), &error)) return Fail(error + "; " + looked);
   if (!refhost::CaptureMessageBoxes(plugin.Handle())) {
     return Fail("the plug-in does not import MessageBoxA; its boxes could not be caught");
   }
@@ -149,6 +119,7 @@ int main(int argc, char** argv) {
   refhost::ScriptRunner runner(plugin.Commands(), companion ? &host : nullptr, options, std::cout);
   refhost::RunResult result = refhost::kRunScriptError;
   try {
+    std::istringstream script(scriptBytes);
     result = runner.Run(script);
   } catch (const std::bad_alloc&) {  // every size is bounded; this is the last guard
     std::cout << "mbc_runner: out of memory\n";

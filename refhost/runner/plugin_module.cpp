@@ -3,6 +3,22 @@
 #include "refhost/runner/export_call.h"
 
 namespace refhost {
+namespace {
+
+// The system's text for an error code, on one line.
+std::string SystemMessage(DWORD code) {
+  char text[512] = {};
+  const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message.empty() ? "the system gives no reason" : message;
+}
+
+}  // namespace
 
 bool ReadResourceString(HMODULE module, UINT id, std::u16string* text) {
   // With no buffer, LoadStringW hands out the stored string itself.
@@ -18,8 +34,9 @@ bool PluginModule::Load(const char* fileName, std::string* error) {
   fileName_ = fileName;
   module_ = LoadLibraryA(fileName);
   if (module_ == nullptr) {
-    *error =
-        std::string("cannot load ") + fileName + " (error " + std::to_string(GetLastError()) + ")";
+    const DWORD code = GetLastError();
+    *error = std::string("cannot load ") + fileName + ": " + SystemMessage(code) + " (error " +
+             std::to_string(code) + ")";
     return false;
   }
   const HMODULE module = module_;
@@ -29,10 +46,14 @@ bool PluginModule::Load(const char* fileName, std::string* error) {
   const auto rows = [module](unsigned id, std::u16string* text) {
     return ReadResourceString(module, id, text);
   };
+  char path[MAX_PATH];
+  const std::string loaded(path, GetModuleFileNameA(module, path, MAX_PATH));
   if (exports(kLoadHookExport) == nullptr || exports(kUnloadHookExport) == nullptr) {
-    *error = std::string(fileName) + " lacks its load or unload hook";
+    *error = loaded + " lacks its load or unload hook";
   } else if (commands_.Read(rows, exports, error)) {
     return true;
+  } else {
+    *error = loaded + ": " + *error;
   }
   FreeLibrary(module_);
   module_ = nullptr;

@@ -13,8 +13,6 @@
 namespace refhost {
 
 constexpr char kPluginFileName[] = "DoduzIridizeruRediro.dll";
-constexpr char kLoadHookExport[] = "?Constructor@@YAXXZ";
-constexpr char kUnloadHookExport[] = "Destructor";
 
 // String `id` of `module`'s string table exactly as stored (no terminator is
 // added or needed); false when there is no such string.

@@ -1,6 +1,6 @@
 #include "refhost/runner/png_file.h"
 
-#include <fstream>
+#include "refhost/runner/file_access.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
@@ -16,7 +16,7 @@ namespace refhost {
 namespace {
 
 constexpr std::uint8_t kGridGrey = 0x80;
-constexpr std::streamoff kLargestPngFileBytes = 64 << 20;
+constexpr std::uint64_t kLargestPngFileBytes = 64 << 20;
 
 std::uint32_t ReadLE(const std::vector<std::uint8_t>& bytes, std::size_t at, int count) {
   std::uint32_t value = 0;
@@ -108,47 +108,31 @@ bool WritePng(const RgbImage& image, const std::string& path, std::string* error
   std::vector<std::uint8_t> encoded;
   if (stbi_write_png_to_func(&AppendStream, &encoded, image.width, image.height, 3,
                              image.rgb.data(), image.width * 3) == 0) {
-    *error = "PNG encoding failed";
+    *error = FullPath(path) + " cannot be written: the PNG encoder failed";
     return false;
   }
-  std::ofstream file(path, std::ios::binary);
-  file.write(reinterpret_cast<const char*>(encoded.data()),
-             static_cast<std::streamsize>(encoded.size()));
-  if (!file) {
-    *error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  return WriteFileBytes(path, encoded, error);
 }
 
 bool ReadPng(const std::string& path, int largestSide, int* width, int* height,
              std::vector<std::int32_t>* pixels, std::string* error) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  const std::streamoff length = file ? static_cast<std::streamoff>(file.tellg()) : -1;
-  if (length < 0 || length > kLargestPngFileBytes) {
-    *error = length < 0 ? "cannot be read" : "is larger than any PNG the runner reads";
-    return false;
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-  file.seekg(0);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), length)) {
-    *error = "cannot be read";
-    return false;
-  }
-  const int size = static_cast<int>(length);
+  std::string file;
+  if (!ReadFileBytes(path, kLargestPngFileBytes, &file, error)) return false;
+  const auto* bytes = reinterpret_cast<const stbi_uc*>(file.data());
+  const int size = static_cast<int>(file.size());
   int channels = 0;
-  if (!stbi_info_from_memory(bytes.data(), size, width, height, &channels)) {
-    *error = "is not a PNG file";
+  if (!stbi_info_from_memory(bytes, size, width, height, &channels)) {
+    *error = FullPath(path) + " is not a PNG file";
     return false;
   }
   if (*width < 1 || *height < 1 || *width > largestSide || *height > largestSide) {
-    *error = "is " + std::to_string(*width) + "x" + std::to_string(*height) +
+    *error = FullPath(path) + " is " + std::to_string(*width) + "x" + std::to_string(*height) +
              "; sides run from 1 to " + std::to_string(largestSide);
     return false;
   }
-  stbi_uc* rgba = stbi_load_from_memory(bytes.data(), size, width, height, &channels, 4);
+  stbi_uc* rgba = stbi_load_from_memory(bytes, size, width, height, &channels, 4);
   if (rgba == nullptr) {
-    *error = std::string("is damaged or cut short (") + stbi_failure_reason() + ")";
+    *error = FullPath(path) + " is damaged or cut short (" + stbi_failure_reason() + ")";
     return false;
   }
   const std::size_t count = static_cast<std::size_t>(*width) * static_cast<std::size_t>(*height);

@@ -33,12 +33,15 @@ bool DecodeImageMemblock(const std::vector<std::uint8_t>& memblock, RgbImage* im
 // apart; false when the result would be wider or higher than kLargestPngSide.
 bool Enlarge(const RgbImage& image, int scale, RgbImage* enlarged, std::string* error);
 
+// Writes `image` as the PNG file `path`, making the folders on its way; false
+// with a message naming the file by its full path and the reason.
 bool WritePng(const RgbImage& image, const std::string& path, std::string* error);
 
-// Reads a PNG file as 0xFFRRGGBB pixels, row by row. Refuses, saying what
-// the file "is" or "cannot be", one that cannot be read, is not a PNG, is cut
-// short or damaged, or declares a side above `largestSide`; the pixels are
-// decoded only after the declared size has passed.
+// Reads a PNG file as 0xFFRRGGBB pixels, row by row. Refuses, with a message
+// naming the file by its full path, one that cannot be read (and why), is
+// not a PNG, is cut short or damaged, or declares a side above
+// `largestSide`; the pixels are decoded only after the declared size has
+// passed.
 bool ReadPng(const std::string& path, int largestSide, int* width, int* height,
              std::vector<std::int32_t>* pixels, std::string* error);
 

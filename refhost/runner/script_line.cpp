@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "refhost/runner/command_row.h"
+#include "refhost/runner/nearest_name.h"
 
 namespace refhost {
 namespace {
@@ -66,20 +67,34 @@ bool ParseOperand(std::string_view text, Operand* operand, std::string* error) {
     *operand = Operand{Operand::Kind::Text, 0, std::string(text.substr(1, text.size() - 2))};
     return true;
   }
+  if (text.find_first_of(" \t") != std::string_view::npos) {
+    *error = "\"" + std::string(text) + "\" is not one value: arguments are separated by commas";
+    return false;
+  }
   if (IsIdentifierStart(text.front())) {
     if (LeadingIdentifier(text).size() != text.size()) {
-      *error = "bad variable name: " + std::string(text);
+      *error = "bad variable name: " + std::string(text) +
+               " (a name is letters, digits and \"_\"; a script has no expressions)";
       return false;
     }
     *operand = Operand{Operand::Kind::Variable, 0, std::string(text)};
     return true;
   }
+  // The digits after a "-", and whether they are written in hexadecimal.
+  const std::string_view digits = text.substr(text.front() == '-' ? 1 : 0);
+  const bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
   std::int32_t value = 0;
   if (!ParseNumber(text, &value)) {
-    *error = "bad number: " + std::string(text);
+    // Well-formed digits that ParseNumber refuses are too large or too small.
+    const std::string_view after = digits.substr(hex ? 2 : 0);
+    const bool wellFormed =
+        !after.empty() && after.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
+                              std::string_view::npos;
+    *error = (wellFormed ? "number out of range: " : "bad number: ") + std::string(text) +
+             " (numbers run from -2147483648 to 4294967295, or 0xFFFFFFFF)";
     return false;
   }
-  *operand = Operand{Operand::Kind::Number, value, {}};
+  *operand = Operand{Operand::Kind::Number, value, {}, hex};
   return true;
 }
 
@@ -106,8 +121,14 @@ bool ParseCommandArguments(std::string_view rest, std::vector<Operand>* operands
                            std::string* error) {
   rest = Trimmed(rest);
   if (!rest.empty() && rest.front() == '(') {
-    if (rest.back() != ')') {
+    const std::size_t close = rest.rfind(')');
+    if (close == std::string_view::npos) {
       *error = "missing \")\"";
+      return false;
+    }
+    if (close + 1 != rest.size()) {
+      *error = "\"" + std::string(Trimmed(rest.substr(close + 1))) +
+               "\" after \")\": a line holds one command, and a script has no expressions";
       return false;
     }
     rest = rest.substr(1, rest.size() - 2);
@@ -134,6 +155,19 @@ ParsedLine Refused(std::string error) {
   ParsedLine parsed;
   parsed.error = std::move(error);
   return parsed;
+}
+
+// A line that is neither a command, a directive nor a value: "unknown
+// command" when it starts with "MBC", as every command name does.
+ParsedLine Unknown(std::string_view code, const std::vector<std::string>& commandNames,
+                   const std::vector<std::string>& directives) {
+  std::vector<std::string> names = commandNames;
+  names.insert(names.end(), directives.begin(), directives.end());
+  const std::string nearest = NearestName(code, names);
+  const bool command = SameNameIgnoringCase(LeadingIdentifier(code), "MBC");
+  return Refused((command ? "unknown command: " : "unknown command or directive: ") +
+                 std::string(code) +
+                 (nearest.empty() ? "" : "; did you mean \"" + nearest + "\"?"));
 }
 
 }  // namespace
@@ -204,7 +238,9 @@ ParsedLine ParseScriptLine(std::string_view line, const std::vector<std::string>
     if (!ParseOperands(rest, &statement.args, &error)) return Refused(error);
     return parsed;
   }
-  if (!statement.target.empty()) {
+  // A value is one word; a name followed by more is a command that is not there.
+  const bool oneWord = !word.empty() && word.size() == code.size();
+  if (!statement.target.empty() && (word.empty() || oneWord)) {
     Operand value;
     if (!ParseOperand(code, &value, &error)) return Refused(error);
     if (value.kind == Operand::Kind::Text) return Refused("a variable holds numbers only");
@@ -212,8 +248,7 @@ ParsedLine ParseScriptLine(std::string_view line, const std::vector<std::string>
     statement.args.push_back(value);
     return parsed;
   }
-  if (SameNameIgnoringCase(word, "MBC")) return Refused("unknown command: " + std::string(code));
-  return Refused("unknown statement: " + std::string(code));
+  return Unknown(code, commandNames, directives);
 }
 
 }  // namespace refhost

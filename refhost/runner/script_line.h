@@ -28,9 +28,10 @@ struct Operand {
   Kind kind = Kind::Number;
   std::int32_t number = 0;
   std::string text;  // the variable's name, or the text
+  bool hex = false;  // a number written in hexadecimal, as colours are
 
   bool operator==(const Operand& o) const {
-    return kind == o.kind && number == o.number && text == o.text;
+    return kind == o.kind && number == o.number && text == o.text && hex == o.hex;
   }
 };
 
@@ -49,7 +50,9 @@ struct ParsedLine {
 };
 
 // Parses one line. `commandNames` are the script names of the command table;
-// `directives` the runner's directive words.
+// `directives` the runner's directive words. A line that names neither, with
+// or without "v =" before it, is refused as an unknown command, with the
+// nearest command name or directive when one is close.
 ParsedLine ParseScriptLine(std::string_view line, const std::vector<std::string>& commandNames,
                            const std::vector<std::string>& directives);
 

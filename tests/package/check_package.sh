@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The release package as a script author unpacks it: exactly the files below,
 # so the stand-in host libraries lie only in reference-host/ and never beside
-# the plug-in; a plug-in without debug sections or symbol table; and a
-# reference host that finds the plug-in a folder up and runs every example.
+# the plug-in; a plug-in without debug sections or symbol table; a README.txt
+# with Windows line endings whose paths exist and whose steps work as written;
+# documents whose every link and picture resolves inside the release and that
+# give no source-tree steps; and a reference host that finds the plug-in a
+# folder up and runs every example.
 #
 # Usage: check_package.sh BUILD_FOLDER (its "package" target built, Wine started)
 set -euo pipefail
@@ -15,7 +18,13 @@ fail() { echo "package: $*" >&2; exit 1; }
 expected() {
   printf '%s\n' \
     DoduzIridizeruRediro.dll \
+    README.txt \
+    docs/behaviour.html \
+    docs/commands.html \
     docs/commands.md \
+    docs/plugin.html \
+    docs/refhost.html \
+    docs/shapes-and-stretching.html \
     reference-host/README.txt \
     reference-host/RuzazUrovuv.dll \
     reference-host/ZavarOvur.dll \
@@ -38,13 +47,34 @@ symbols=$(i686-w64-mingw32-objdump -t DoduzIridizeruRediro.dll)
 ! grep -E '\.(z?debug|stab)' <<<"$headers" || fail "debug sections in the packaged plug-in"
 grep -qx 'no symbols' <<<"$symbols" || fail "a symbol table in the packaged plug-in"
 
+/usr/bin/python3 "$root/tests/package/check_links.py" . || fail "broken links in the packaged documents"
+! grep -nE 'cmake --|build/|wine-env|bash tools/' docs/*.html docs/*.md ||
+  fail "source-tree steps in the packaged documents"
+
+# README.txt: every line ends CRLF for Notepad; every path it names (but the
+# output folder its steps make) is in the release.
+readme=$(tr -d '\r' <README.txt)
+[ "$(grep -c $'\r$' README.txt)" -eq "$(wc -l <README.txt)" ] || fail "README.txt: lines without CRLF"
+for path in $(grep -oE '[A-Za-z0-9_.-]+(\\[A-Za-z0-9_.-]*)+' <<<"$readme"); do
+  [[ $path == out\\* ]] || [ -e "${path//\\//}" ] || fail "README.txt names $path, which is not in the release"
+done
+# Its step for trying a script, as a new user types it in the release's folder.
+step=$(sed -n '/^Trying a script/,$ s/^[0-9]\. \(reference-host\\.*\)$/\1/p' <<<"$readme")
+[ -n "$step" ] && [ "$(wc -l <<<"$step")" -eq 1 ] || fail "README.txt: no runner step under 'Trying a script'"
+read -r program arguments <<<"$step"
+# shellcheck disable=SC2086 # the arguments as the README splits them
+wine "$program" $arguments >readme.log 2>&1 ||
+  { tr -d '\r' <readme.log; fail "README.txt: '$program $arguments' failed"; }
+ls out/*.png >/dev/null 2>&1 || fail "README.txt: its steps wrote no picture into out"
+
 # Run from a folder without the plug-in, so that only the runner's own lookup
-# can find it; make-picture.mbc also writes into commands/.
-mkdir -p out/commands
-cd out
+# can find it.
+mkdir run
+cd run
 for script in ../examples/*.mbc ../examples/commands/*.mbc; do
   [ -e "$script" ] || continue
   wine ../reference-host/mbc_runner.exe "$script" . >run.log 2>&1 ||
     { tr -d '\r' <run.log; fail "${script#../} failed under the packaged reference host"; }
 done
-echo "package: $(basename "$zip"): $(wc -l <<<"$listed") files as expected, plug-in stripped, examples run"
+echo "package: $(basename "$zip"): $(wc -l <<<"$listed") files as expected, plug-in stripped," \
+  "README.txt and every link checked, examples run"

@@ -53,7 +53,7 @@ TEST(Binding, NothingHappensUntilBoundAndInitializedBindsWithoutTheLoadHook) {
                    "call \"PrepareMeshMemblock\", 2 => 0; MBC Plot 1, 0, 0, 7; "
                    "MBC Get Pixel 1, 0, 0 => 0; call \"IMCircle\", 1, 2, 2, 3, 7, 1 => 0; "
                    "call \"IMCube\", 1, 0, 0, 1, 7, 5 => 0; MBC Cube 1, 0, 0, 3, 7, 0; "
-                   "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; MBC Stretch Image 1, 2; "
+                   "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; call \"IMStretch\", 1, 2 => 0; "
                    "MBC Stretch Image 1, 8, 8 => 0"),
       "");
   EXPECT_EQ(target::Host().CallCount(), calls);
@@ -85,12 +85,12 @@ TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
       if (script.path().extension() != ".mbc") continue;
       ++scripts;
       fs::remove_all(drawn);
-      fs::create_directories(drawn / "commands");
+      fs::create_directories(drawn);
       target::Restart(true);
       refhost::RunnerOptions options;
       options.scriptFolder = folder.string();
       options.outputFolder = drawn.string();
-      std::ifstream in(script.path());
+      std::ifstream in(script.path(), std::ios::binary);
       std::ostringstream out;
       refhost::ScriptRunner runner(target::Plugin(), &target::Host(), options, out);
       EXPECT_EQ(runner.Run(in), refhost::kRunPassed) << script.path() << "\n" << out.str();

@@ -34,6 +34,8 @@ const Case kShapes[] = {
      "8 plots: 1,1*2 1,2 2,1*2 1,2 2,2*2"},
     {"a square of size 1 plots its pixel whatever the fill mode", IMAGE_8,
      "MBC Cube 1, 3, 4, 1, 7, -7", "1 plots: 3,4"},
+    {"a filled square of size 2 plots each pixel once", IMAGE_8, "MBC Cube 1, 1, 1, 2, 7, 1",
+     "4 plots: 1,1 1,2 2,1 2,2"},
     {"a filled square, column by column", IMAGE_32, "MBC Cube 1, 10, 20, 3, 7, 1",
      "9 plots: 10,20 10,21 10,22 11,20 11,21 11,22 12,20 12,21 12,22"},
     {"a filled square whose far column wraps draws nothing", IMAGE_8,

@@ -30,6 +30,11 @@ const Case kStretch[] = {
     {"a target wider than 1024 columns: 512 x 1/1024 = 0.5 rounds to 0, 1536 x 1/1024 to 2",
      "marked 50, 2, 1, 32; MBC Make Memblock Image 2048, 1, 32 => 1", "MBC Stretch Image 50, 1",
      "pixels 1: 0,0*513 1,0*1023 -*512"},
+    {"1,100 columns are worked out 512 at a time, the last 76 too, and no more are sampled",
+     "marked 50, 2, 1, 32; MBC Make Memblock Image 1100, 1, 32 => 1", "MBC Stretch Image 50, 1",
+     "MemExists(50) -> 1; MemExists(1) -> 1 ... MemReadDword(1, 8) -> 32; "
+     "MemWriteDword(1, 4408, 0) -> 0",
+     "v = MBC Get Pixel 1, 824, 0 => 0x1010"},
     {"both headers first, then a read and a plot for each target pixel",
      "marked 50, 1, 1, 32; marked 51, 2, 1, 32", "MBC Stretch Image 50, 51",
      "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 1; MemReadDword(50, 4) -> 1; "
@@ -67,6 +72,8 @@ const Case kStretch[] = {
      "marked 50, 4, 4, 16", "MBC Stretch Image 50, 8, 8 => 1",
      "pixels 1:" ROW8("0") " /" ROW8("0") " /" ROW8("1") " /" ROW8("2") " /" ROW8("2") " /" ROW8(
          "2") " /" ROW8("3") " / -*8"},
+    {"a new image one row high is stretched into too", "marked 50, 2, 2, 32",
+     "MBC Stretch Image 50, 3, 1 => 1", "pixels 1: 0,0 1,0*2"},
     {"a missing source: no depth read, no image", "", "MBC Stretch Image 7, 8, 8 => 0",
      "MemExists(7) -> 0"},
     {"a source below 1: nothing asked", "", "MBC Stretch Image 0, 8, 8 => 0", ""},

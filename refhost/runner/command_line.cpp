@@ -1,0 +1,191 @@
+#include "refhost/runner/command_line.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "refhost/runner/directives.h"
+#include "refhost/runner/nearest_name.h"
+
+namespace refhost {
+namespace {
+
+struct Option {
+  const char* name;
+  const char* value;  // what its value is called, or null when it takes none
+  std::string does;
+  // Takes the option (and its value); false with `error` when the value is not valid.
+  bool (*take)(const std::string& value, CommandLine* line, std::string* error);
+};
+
+bool ParseCount(const std::string& text, std::uint64_t* count) {
+  constexpr std::uint64_t kMost = ~std::uint64_t{0};
+  std::uint64_t value = 0;
+  for (char c : text) {
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (c < '0' || c > '9' || value > (kMost - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  *count = value;
+  return value >= 1;
+}
+
+const std::vector<Option>& Options() {
+  static const std::vector<Option> table = {
+      {"--trace", nullptr, "print every host call under the command that made it",
+       [](const std::string&, CommandLine* line, std::string*) {
+         line->options.trace = true;
+         return true;
+       }},
+      {"--max-host-calls", "N",
+       "stop a command that makes more than N host calls (default " +
+           std::to_string(kDefaultMaxHostCalls) + ")",
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         if (ParseCount(value, &line->options.maxHostCalls)) return true;
+         *error = "--max-host-calls takes a count of at least 1, not \"" + value + "\"";
+         return false;
+       }},
+      {"--update-golden", nullptr,
+       "an expect_image whose golden file is missing or differs writes the image as that "
+       "golden file (in SCRIPT's folder), says so and passes",
+       [](const std::string&, CommandLine* line, std::string*) {
+         line->options.updateGolden = true;
+         return true;
+       }},
+      {"--help", nullptr, "print this text and exit (also -h)",
+       [](const std::string&, CommandLine* line, std::string*) {
+         line->help = true;
+         return true;
+       }},
+  };
+  return table;
+}
+
+constexpr std::size_t kHelpWidth = 80;
+constexpr std::size_t kOptionIndent = 22;
+
+// `text` in lines of at most kHelpWidth characters, each indented by `indent`.
+std::string Wrapped(const std::string& text, std::size_t indent) {
+  std::string lines, line;
+  std::istringstream words(text);
+  for (std::string word; words >> word;) {
+    if (!line.empty() && indent + line.size() + 1 + word.size() > kHelpWidth) {
+      lines += std::string(indent, ' ') + line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+  }
+  return lines + std::string(indent, ' ') + line + "\n";
+}
+
+const Option* FindOption(const std::string& name) {
+  for (const Option& option : Options()) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+std::string UnknownOption(const std::string& name) {
+  std::vector<std::string> names;
+  for (const Option& option : Options()) names.push_back(option.name);
+  const std::string nearest = NearestName(name, names);
+  return "unknown option " + name + (nearest.empty() ? "" : "; did you mean " + nearest + "?");
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (std::size_t at = 0; at < args.size(); ++at) {
+    const std::string& arg = args[at];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg == "-h" ? "--help" : arg.substr(0, equals);
+    const Option* option = FindOption(name);
+    if (option == nullptr) {
+      *error = UnknownOption(name);
+      return false;
+    }
+    std::string value;
+    if (option->value == nullptr && equals != std::string::npos) {
+      *error = name + " takes no value";
+      return false;
+    }
+    if (option->value != nullptr && equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (option->value != nullptr) {
+      // The next argument, unless there is none or it is another option.
+      if (at + 1 == args.size() || args[at + 1].rfind("--", 0) == 0) {
+        *error = name + " needs a value: " + name + " " + option->value;
+        return false;
+      }
+      value = args[++at];
+    }
+    if (!option->take(value, line, error)) return false;
+  }
+  if (line->help) return true;
+  if (operands.empty()) {
+    *error = "no SCRIPT given";
+    return false;
+  }
+  if (operands.size() > 2) {
+    *error = "one SCRIPT and one OUTPUT_FOLDER at most; \"" + operands[2] + "\" is one too many";
+    return false;
+  }
+  line->script = operands[0];
+  if (operands.size() == 2) line->options.outputFolder = operands[1];
+  return true;
+}
+
+std::string UsageLine() {
+  return "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]   (mbc_runner --help tells more)\n";
+}
+
+std::string HelpText() {
+  std::string text =
+      "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]\n"
+      "\n"
+      "Loads DoduzIridizeruRediro.dll with the stand-in host libraries beside this\n"
+      "program (the plug-in from the folder above when there is none here), calls its\n"
+      "load hook and runs SCRIPT: one command or directive a line, \"#\" starts a\n"
+      "comment. A command is written as the command table names it, arguments in\n"
+      "brackets or after a blank; \"v = ...\" keeps its result. SCRIPT may be UTF-8\n"
+      "(with or without a byte-order mark) or UTF-16 with its mark, with CR LF or LF.\n"
+      "PNG files are read from SCRIPT's folder and written to OUTPUT_FOLDER (default\n"
+      "\".\", made when missing); a file name must stay below its folder.\n"
+      "\n"
+      "Options (before or after SCRIPT; --name=VALUE or --name VALUE; -- ends them):\n";
+  for (const Option& option : Options()) {
+    std::string head = std::string("  ") + option.name + (option.value ? " " : "") +
+                       (option.value ? option.value : "");
+    head.resize(std::max<std::size_t>(head.size() + 1, kOptionIndent), ' ');
+    text += head + Wrapped(option.does, kOptionIndent).substr(kOptionIndent);
+  }
+  text +=
+      "\n"
+      "Colours and pixels are shown in hexadecimal: MBC Get Pixel's results, numbers\n"
+      "written in hexadecimal, values read at offset 12 and beyond (where an image\n"
+      "keeps its pixels), and variables that hold them; other values in decimal.\n"
+      "\n"
+      "Directives:\n";
+  for (const Directive& d : Directives()) {
+    text += std::string("  ") + d.usage + "\n" + Wrapped(d.does, 6);
+  }
+  text +=
+      "\n"
+      "Exit status: 0 the script ran and every expectation held; 1 an expectation\n"
+      "failed (or the plug-in or a host library stayed loaded); 2 a line could not be\n"
+      "run, or a command was stopped; 3 the host could not be set up (no plug-in, a\n"
+      "script that cannot be read, an output folder that cannot be made); 4 the\n"
+      "command line was wrong.\n";
+  return text;
+}
+
+}  // namespace refhost

@@ -1,0 +1,162 @@
+// The directives that write pictures and compare them with golden files:
+// save, expect_image, and what --update-golden does.
+#include "refhost/runner/file_access.h"
+#include "refhost/runner/image_diff.h"
+#include "refhost/runner/runner_text.h"
+#include "refhost/runner/script_runner.h"
+
+namespace refhost {
+namespace {
+
+constexpr std::int32_t kLargestScale = 64;
+
+// "commands/picture.png" as "commands/picture": the name NAME.actual.png
+// and NAME.diff.png are made from.
+std::string Stem(const std::string& name) {
+  const std::string ending = ".png";
+  if (name.size() <= ending.size()) return name;
+  std::string tail = name.substr(name.size() - ending.size());
+  for (char& c : tail) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return tail == ending ? name.substr(0, name.size() - ending.size()) : name;
+}
+
+std::string Size(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+std::string Point(int x, int y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+// A golden PNG file as RGB.
+bool ReadGolden(const std::string& path, RgbImage* golden, std::string* error) {
+  std::vector<std::int32_t> pixels;
+  if (!ReadPng(path, kLargestPngSide, &golden->width, &golden->height, &pixels, error)) {
+    return false;
+  }
+  golden->rgb.resize(pixels.size() * 3);
+  for (std::size_t i = 0; i < pixels.size(); ++i) {
+    const auto value = static_cast<std::uint32_t>(pixels[i]);
+    for (int c = 0; c < 3; ++c) {
+      golden->rgb[i * 3 + c] = static_cast<std::uint8_t>(value >> (16 - 8 * c));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ScriptRunner::ImageMemblock(std::int32_t n, const char* purpose, RgbImage* image) {
+  std::string why;
+  if (host_->MemblockExists(n) == 0) {
+    error_ = "memblock " + std::to_string(n) + " does not exist";
+    return false;
+  }
+  if (!DecodeImageMemblock(host_->Bytes(n), image, &why)) {
+    error_ = "memblock " + std::to_string(n) + " is not an image " + purpose + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+bool ScriptRunner::WriteOutput(const RgbImage& image, const std::string& name, std::string* full) {
+  const std::string path = options_.outputFolder + "/" + name;
+  *full = FullPath(path);
+  for (const auto& [line, golden] : goldens_) {
+    if (!SameFile(path, golden)) continue;
+    error_ = *full + " is the golden file that expect_image on line " + std::to_string(line) +
+             " compares with, and the runner never writes over a golden file: use another "
+             "name or output folder (--update-golden writes golden files)";
+    return false;
+  }
+  return WritePng(image, path, &error_);
+}
+
+bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
+                               const std::string& source, const std::string& why) {
+  const std::string path = options_.scriptFolder + "/" + name;
+  if (!WritePng(image, path, &error_)) return false;
+  goldensWritten_.push_back(FullPath(path));
+  Echo(source, "golden file written (" + why + "): " + FullPath(path));
+  return true;
+}
+
+bool ScriptRunner::Save(const DirectiveStep& step) {
+  const std::string& name = step.statement.args[1].text;
+  const std::int32_t scale = step.v.size() == 2 ? step.v[1] : 1;
+  if (scale < 1 || scale > kLargestScale) {
+    error_ = "SCALE runs from 1 to " + std::to_string(kLargestScale);
+    return false;
+  }
+  RgbImage image;
+  if (!ImageMemblock(step.v[0], "to save", &image)) return false;
+  RgbImage shown = image;
+  std::string full;
+  if (scale > 1 && !Enlarge(image, scale, &shown, &error_)) return false;
+  if (!WriteOutput(shown, name, &full)) return false;
+  saved_.push_back(name);
+  Echo(step.source,
+       "saved " + Size(image.width, image.height) +
+           (scale > 1 ? ", each pixel " + Size(scale, scale) + " in a grid" : std::string()));
+  return true;
+}
+
+bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
+  const std::string& name = step.statement.args[1].text;
+  const std::string goldenPath = options_.scriptFolder + "/" + name;
+  const std::string golden = FullPath(goldenPath);
+  RgbImage image;
+  if (!ImageMemblock(step.v[0], "to compare", &image)) return false;
+  const auto detail = [this](const std::string& text) { out_ << "      " << text << "\n"; };
+  std::string actual;
+  if (!FileExists(goldenPath)) {
+    if (options_.updateGolden) return WriteGolden(image, name, step.source, "it was missing");
+    ++failures_;
+    if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
+    Echo(step.source, "FAILED: the golden file " + golden + " does not exist yet");
+    detail("the image is in " + actual + "; --update-golden takes it as the golden file");
+    return true;
+  }
+  RgbImage wanted;
+  std::string unreadable;
+  if (!ReadGolden(goldenPath, &wanted, &unreadable)) {
+    if (options_.updateGolden) {
+      return WriteGolden(image, name, step.source, "the old one could not be read");
+    }
+    error_ = unreadable;
+    return false;
+  }
+  if (wanted.width != image.width || wanted.height != image.height) {
+    const std::string sizes =
+        Size(image.width, image.height) + ", the golden file " + Size(wanted.width, wanted.height);
+    if (options_.updateGolden) return WriteGolden(image, name, step.source, "it was " + sizes);
+    ++failures_;
+    if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
+    Echo(step.source, "FAILED: the image is " + sizes + " (" + golden + ")");
+    detail("the image is in " + actual);
+    return true;
+  }
+  const ImageDifference d = CompareImages(image, wanted);
+  if (d.count == 0) {
+    Echo(step.source, "ok");
+    return true;
+  }
+  const std::string differ = Plural(d.count, "pixel") + " of " +
+                             std::to_string(image.rgb.size() / 3) +
+                             (d.count == 1 ? " differs" : " differ");
+  if (options_.updateGolden) return WriteGolden(image, name, step.source, differ);
+  ++failures_;
+  std::string diff;
+  if (!WriteOutput(image, Stem(name) + ".actual.png", &actual) ||
+      !WriteOutput(DifferencePicture(image, wanted), Stem(name) + ".diff.png", &diff)) {
+    return false;
+  }
+  Echo(step.source, "FAILED: " + differ + " from " + golden + ", all within " +
+                        Point(d.left, d.top) + " to " + Point(d.right, d.bottom));
+  detail("the first at " + Point(d.firstX, d.firstY) + ": the image has " + Hex(d.firstActual, 6) +
+         ", the golden file " + Hex(d.firstGolden, 6));
+  detail("the image is in " + actual + ", the differences in magenta in " + diff);
+  return true;
+}
+
+}  // namespace refhost

@@ -1,0 +1,18 @@
+// A script file's bytes as the runner's text: UTF-8, as Windows editors save
+// scripts. A UTF-8 byte-order mark is dropped; UTF-16 with its byte-order mark
+// (Notepad's "Unicode", little- or big-endian) is converted to UTF-8; line
+// ends may be CR LF or LF (the runner drops a CR before each LF).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace refhost {
+
+// The script's text in UTF-8; false with the reason in `error`, as
+// "line L, column C: ..." (columns count characters from 1), for a NUL,
+// bytes that are not UTF-8, a lone UTF-16 surrogate, or a UTF-16 file
+// that ends in half a character.
+bool DecodeScript(std::string_view bytes, std::string* text, std::string* error);
+
+}  // namespace refhost
