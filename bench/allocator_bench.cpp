@@ -2,13 +2,16 @@
 // Memblock" of that number at the top, and a release into a free-number stack
 // that already holds 65,536 numbers, at either end of what InsertFree does
 // (its longest walk, its longest shift), and into the full stack, which drops
-// the number. Run by mbc_bench, after shapes_stretch_bench.cpp's main has bound
-// the plug-in to the linked store.
+// the number. The program mbc_allocator_bench (Google Benchmark; any of its
+// flags may be given), with the plug-in bound to the linked store.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "native_product.h"
 #include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
 #include "refhost/memblock_store.h"
@@ -19,7 +22,7 @@ using numbering::FreeCount;
 using numbering::FreeStack;
 using numbering::HighWater;
 
-// Numbers above the workloads' images (1 to 4), so that no pair touches them.
+// Numbers above 100, as in a script that has already made some memblocks.
 constexpr std::int32_t kNumbersBelow = 100;
 constexpr std::int32_t kMadeBytes = 1024;
 
@@ -83,3 +86,20 @@ void ReleaseIntoFullStack(benchmark::State& state) {
 BENCHMARK(ReleaseIntoFullStack)->Unit(benchmark::kNanosecond);
 
 }  // namespace
+
+// Nine repetitions, interleaved at random, unless the command line says
+// otherwise.
+int main(int argc, char** argv) {
+  std::vector<char*> args(argv, argv + argc);
+  std::string repetitions = "--benchmark_repetitions=9";
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, {&repetitions[0], &interleave[0]});
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 2;
+  bench::Product product;
+  if (!bench::BindNativeProduct(&product)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

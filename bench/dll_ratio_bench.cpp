@@ -1,35 +1,29 @@
-// The ratio benchmark on the real 32-bit DLL, under Wine. It loads
-// DoduzIridizeruRediro.dll and the stand-in companion RuzazUrovuv.dll from its
-// own folder as the host does, binds the plug-in through its load hook, and
-// times the workloads of workloads.h: each command called through the export
-// its command-table row names, beside its floor calling through the
-// companion's directory. Repetitions run interleaved in a shuffled order, so
-// that a command and its floor see the same machine.
+// mbc_dll_bench.exe: the ratio program on the real 32-bit DLL, under Wine. It
+// loads DoduzIridizeruRediro.dll and the stand-in companion RuzazUrovuv.dll
+// from its own folder as the host does, binds the plug-in through its load
+// hook, and times the workloads of workloads.h as adjacent pairs
+// (paired_sampler.h): each command called through the export its
+// command-table row names, beside its floor calling through the companion's
+// directory. Wall time (steady_clock). Options in ratio_options.h; a --json
+// path is a Windows one (relative to the host folder, or on drive Z:).
 //
 //   cmake --preset bench-win32 && cmake --build --preset bench-win32
-//   wine build/bench-win32/host/mbc_dll_bench.exe [REPETITIONS]
+//   (cd build/bench-win32/host && wine ./mbc_dll_bench.exe [--budget S] [--json FILE])
 #include <windows.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "ratio_figures.h"
+#include "ratio_options.h"
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/message_box_capture.h"
 #include "refhost/runner/plugin_module.h"
 #include "workloads.h"
 
 namespace {
-
-constexpr int kDefaultRepetitions = 15;
-// Each sample repeats its body for at least this long, well above the
-// clock's resolution and the scheduler's quantum.
-constexpr double kLeastSampleMs = 200;
 
 int Fail(const std::string& why) {
   std::fprintf(stderr, "mbc_dll_bench: %s\n", why.c_str());
@@ -42,24 +36,21 @@ Export ExportOfRow(const refhost::CommandSet& commands, const char* name, std::s
   return command ? reinterpret_cast<Export>(const_cast<void*>(command->address)) : nullptr;
 }
 
-double MsPerRun(void (*body)(), int runs) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < runs; ++i) body();
-  const auto end = std::chrono::steady_clock::now();
-  return std::chrono::duration<double, std::milli>(end - start).count() / runs;
+double WallMs() {
+  return std::chrono::duration<double, std::milli>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
-
-struct Entry {
-  const bench::Workload* workload;
-  bool floor;
-  int runs;  // per sample, the same for a command and its floor
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::atoi(argv[1]) : kDefaultRepetitions;
-  if (repetitions < 1) return Fail("usage: mbc_dll_bench [REPETITIONS]");
+  bench::RatioOptions options;
+  std::string error;
+  if (!bench::ParseRatioOptions(argc, argv, false, &options, &error)) {
+    std::fprintf(stderr, "mbc_dll_bench: %s\n", error.c_str());
+    return 2;
+  }
 
   // The host keeps its companion and core loaded; the plug-in's loads add to them.
   const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
@@ -75,7 +66,6 @@ int main(int argc, char** argv) {
       reinterpret_cast<void*>(GetProcAddress(companion, "VarIvoziVavu")));
 
   refhost::PluginModule plugin;
-  std::string error;
   if (!plugin.Load(refhost::kPluginFileName, &error)) return Fail(error);
   refhost::CaptureMessageBoxes(plugin.Handle());
   plugin.CallLoadHook();
@@ -95,24 +85,11 @@ int main(int argc, char** argv) {
   }
   if (!bench::PrepareWorkloads(product)) return 1;
 
-  std::vector<Entry> entries;
-  for (const bench::Workload& w : bench::Workloads()) {
-    const int runs =
-        std::max(1, static_cast<int>(std::ceil(kLeastSampleMs / MsPerRun(w.floor, 1))));
-    entries.push_back({&w, false, runs});
-    entries.push_back({&w, true, runs});
+  std::vector<bench::WorkloadFigures> figures = bench::TimeWorkloads(&WallMs, options.sampling);
+  bench::PrintFigures(stdout, figures, "wall time, steady_clock", options.sampling);
+  if (!options.jsonPath.empty() && !bench::WriteFiguresJson(options.jsonPath, figures)) {
+    return Fail("cannot write " + options.jsonPath);
   }
-  std::mt19937 random(1);
-  bench::Samples samples;
-  for (int rep = 0; rep < repetitions; ++rep) {
-    std::shuffle(entries.begin(), entries.end(), random);
-    for (const Entry& e : entries) {
-      samples[bench::SampleName(*e.workload, e.floor)].push_back(
-          MsPerRun(e.floor ? e.workload->floor : e.workload->command, e.runs));
-    }
-  }
-  std::printf("%d repetitions, interleaved; wall time per run (steady_clock)\n", repetitions);
-  bench::PrintRatios(samples);
 
   plugin.CallUnloadHook();
   return plugin.Unload() ? 0 : Fail("the plug-in stayed loaded");

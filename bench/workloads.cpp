@@ -1,6 +1,5 @@
 #include "workloads.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -168,40 +167,6 @@ bool PrepareWorkloads(const Product& product) {
     }
   }
   return same;
-}
-
-std::string SampleName(const Workload& workload, bool floor) {
-  return std::string(floor ? "floor/" : "command/") + workload.name;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-void PrintRatios(const Samples& samples) {
-  std::printf("\n%-36s %10s %12s %12s %8s %8s %8s %8s\n", "workload", "host calls", "command ms",
-              "floor ms", "command", "floor", "ratio", "min/min");
-  std::printf("%-36s %10s %12s %12s %8s %8s %8s %8s\n", "", "", "(median)", "(median)", "ns/call",
-              "ns/call", "", "");
-  for (const Workload& w : g_workloads) {
-    const auto command = samples.find(SampleName(w, false));
-    const auto floor = samples.find(SampleName(w, true));
-    if (command == samples.end() || floor == samples.end() || command->second.empty() ||
-        floor->second.empty()) {
-      continue;
-    }
-    const double commandMedian = Median(command->second);
-    const double floorMedian = Median(floor->second);
-    const double fastestRatio = *std::min_element(command->second.begin(), command->second.end()) /
-                                *std::min_element(floor->second.begin(), floor->second.end());
-    const double nsPerCall = 1e6 / static_cast<double>(w.hostCalls);
-    std::printf("%-36s %10llu %12.3f %12.3f %8.2f %8.2f %8.3f %8.3f\n", w.name,
-                static_cast<unsigned long long>(w.hostCalls), commandMedian, floorMedian,
-                commandMedian * nsPerCall, floorMedian * nsPerCall, commandMedian / floorMedian,
-                fastestRatio);
-  }
 }
 
 }  // namespace bench

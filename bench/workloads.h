@@ -7,8 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <string>
 #include <vector>
 
 #include "host/host_abi.h"
@@ -47,15 +45,5 @@ const std::vector<Workload>& Workloads();
 // (same count, same digest of slots, arguments and results). On a mismatch
 // names the workload on stderr and returns false.
 bool PrepareWorkloads(const Product& product);
-
-// Times of each command and floor, in milliseconds per run, by SampleName.
-using Samples = std::map<std::string, std::vector<double>>;
-std::string SampleName(const Workload& workload, bool floor);
-
-double Median(std::vector<double> values);
-
-// One line per workload: the medians, their ratio, and the ratio of the
-// fastest runs.
-void PrintRatios(const Samples& samples);
 
 }  // namespace bench

@@ -11,7 +11,8 @@
 # touched.
 set -euo pipefail
 
-NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format)
+# valgrind counts the benchmarks' instructions; python3 checks their figures.
+NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format valgrind python3)
 # Renders the release's documents as HTML pages.
 DOC_PKGS=(python3-markdown)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the win32 preset from scratch and runs its tests under Wine, then
 # checks the release: the DLL reproducible, the package as a script author
-# unpacks it. Called by tools/test.sh inside a virtual display.
+# unpacks it; last the DLL's benchmark program, built and started with
+# nothing timed. Called by tools/test.sh inside a virtual display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,3 +24,8 @@ bash tests/package/check_reproducible.sh
 echo "== release: the package a script author installs"
 cmake --build --preset win32 --target package >/dev/null
 bash tests/package/check_package.sh build/win32
+echo "== bench-win32: the ratio program on the DLL (built and started, nothing timed)"
+rm -rf build/bench-win32
+cmake --preset bench-win32 >/dev/null
+cmake --build --preset bench-win32
+bash tests/bench/check_ratio_programs.sh win32 build/bench-win32

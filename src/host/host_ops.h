@@ -6,9 +6,12 @@
 // to the companion library and are never cached beyond the directory copies.
 // While a table or an entry is missing (before binding, or a directory without
 // it) the wrapper calls nothing and returns 0, so no command can ever call
-// through an unbound table.
+// through an unbound table. A copy without its table holds an empty table,
+// whose every entry is missing, rather than null: the one test of the entry
+// covers both, and each pixel a drawing command plots makes five calls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "host/host_abi.h"
@@ -23,19 +26,24 @@ void BindDirectory(ModuleDirectory directory);
 void UnbindDirectory();
 // The copy of one directory slot (1 to 27), or null.
 ModuleTable DirectorySlot(int slot);
-// True once the memblock table has been copied.
-bool MemblockTableBound();
 
 namespace detail {
-extern ModuleTable g_directoryCopies[kLastCopiedSlot + 1];
+// The table a copy holds while its slot has none: longer than any slot the
+// wrappers call, every entry missing.
+constexpr int kNoTableEntries = 32;
+extern const TableEntry kNoTable[kNoTableEntries];
+extern std::array<ModuleTable, kLastCopiedSlot + 1> g_directoryCopies;
 
 template <typename Op>
 inline Op Lookup(int directorySlot, int slot) {
-  const ModuleTable table = g_directoryCopies[directorySlot];
-  if (table == nullptr) return nullptr;
-  return reinterpret_cast<Op>(table[slot]);
+  return reinterpret_cast<Op>(g_directoryCopies[directorySlot][slot]);
 }
 }  // namespace detail
+
+// True once the memblock table has been copied.
+inline bool MemblockTableBound() {
+  return detail::g_directoryCopies[kMemblockDirectorySlot] != detail::kNoTable;
+}
 
 inline std::int32_t CallMem1(int slot, std::int32_t a) {
   auto op = detail::Lookup<Op1>(kMemblockDirectorySlot, slot);

@@ -1,0 +1,67 @@
+#include "native_product.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "image/shapes.h"
+#include "image/stretch.h"
+#include "numbering/allocator.h"
+#include "plugin/binding.h"
+#include "plugin/platform_fake.h"
+#include "refhost/companion/companion_api.h"
+
+extern "C" {
+#define DECLARE_COMPANION_EXPORT(name, result, params) result Refhost##name params;
+REFHOST_COMPANION_EXPORTS(DECLARE_COMPANION_EXPORT)
+#undef DECLARE_COMPANION_EXPORT
+const void* const* VarIvoziVavu();
+}
+
+namespace bench {
+namespace {
+
+// The companion's exports, linked in, as the client reaches them by name.
+const refhost::CompanionClient& Host() {
+#define COMPANION_EXPORT(name, result, params) \
+  {"Refhost" #name, reinterpret_cast<const void*>(&Refhost##name)},
+  static const std::map<std::string, const void*> exports = {
+      REFHOST_COMPANION_EXPORTS(COMPANION_EXPORT)};
+#undef COMPANION_EXPORT
+  static const refhost::CompanionClient* client = [] {
+    auto* resolved = new refhost::CompanionClient;
+    if (!resolved->Resolve([](const char* name) -> const void* {
+          const auto found = exports.find(name);
+          return found == exports.end() ? nullptr : found->second;
+        })) {
+      std::abort();
+    }
+    return resolved;
+  }();
+  return *client;
+}
+
+// Runs the plug-in's load hook against stand-ins for the two host libraries
+// that hand over the linked store's directory; true once bound.
+bool BindThroughLoadHook(host::ModuleDirectory directory) {
+  static FakePlatform platform;
+  platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu", directory);
+  platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", 0x5A5A0000u);
+  plugin::RunLoadHook(platform);
+  return numbering::InitState == 1 && plugin::CorePtr != 0;
+}
+
+}  // namespace
+
+bool BindNativeProduct(Product* product) {
+  const auto directory = reinterpret_cast<host::ModuleDirectory>(VarIvoziVavu());
+  if (!BindThroughLoadHook(directory)) {
+    std::fprintf(stderr, "the plug-in did not bind to the linked store\n");
+    return false;
+  }
+  *product = Product{&IMBox, &IMCircle, &IMStretch, &Host(), directory};
+  return true;
+}
+
+}  // namespace bench

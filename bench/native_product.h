@@ -1,0 +1,14 @@
+// The product as the native benchmark programs reach it: the plug-in's code
+// linked in and bound, through its own load hook, to the reference store
+// linked in as well.
+#pragma once
+
+#include "workloads.h"
+
+namespace bench {
+
+// Binds the plug-in and fills `product`; false (said on stderr) when the
+// plug-in did not bind.
+bool BindNativeProduct(Product* product);
+
+}  // namespace bench
