@@ -21,80 +21,57 @@ namespace {
 
 constexpr const char* kPlugin = "DoduzIridizeruRediro.dll";
 
-// The DLL mapped as an image, without running its entry or loading its
-// imports, for the length of one test (a library mapped so stays unusable
-// for a real load until it is released).
-class MappedFile {
- public:
-  MappedFile() : module_(LoadLibraryExA(kPlugin, nullptr, DONT_RESOLVE_DLL_REFERENCES)) {}
-  ~MappedFile() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
+// Mapped as an image without running its entry or loading its imports.
+const HMODULE kFile = LoadLibraryExA(kPlugin, nullptr, DONT_RESOLVE_DLL_REFERENCES);
 
-  HMODULE Module() const { return module_; }
-  template <typename T>
-  const T* At(DWORD rva) const {
-    return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(module_) + rva);
-  }
-  const IMAGE_NT_HEADERS32* Headers() const {
-    return At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew);
-  }
-  const IMAGE_DATA_DIRECTORY& Directory(int entry) const {
-    return Headers()->OptionalHeader.DataDirectory[entry];
-  }
-
- private:
-  HMODULE module_;
-};
-
-// Every one of them by name (the tests reach each through its name) and
-// nothing more: no export by ordinal only, no other name.
-TEST(PluginFile, ExportsTheHooksAndTheCommandsAndNothingElse) {
-  const MappedFile file;
-  ASSERT_NE(file.Module(), nullptr);
-  const auto* exports =
-      file.At<IMAGE_EXPORT_DIRECTORY>(file.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
-  EXPECT_EQ(exports->NumberOfFunctions, 22u);
-  EXPECT_EQ(exports->NumberOfNames, 22u);
+template <typename T>
+const T* At(DWORD rva) {
+  return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(kFile) + rva);
+}
+const IMAGE_NT_HEADERS32* Headers() {
+  return At<IMAGE_NT_HEADERS32>(At<IMAGE_DOS_HEADER>(0)->e_lfanew);
+}
+const IMAGE_DATA_DIRECTORY& Directory(int entry) {
+  return Headers()->OptionalHeader.DataDirectory[entry];
 }
 
-// A guest in the host's process: the plug-in's code and data, its exports,
-// imports, resources and relocations, and nothing else: no runtime's unwind
-// tables, start-up tables or thread-local storage (whose callbacks would run
-// on every thread the host starts), and only the system functions it calls.
+// A guest in the host's process: the plug-in's code and data, its exports
+// (the 22 names, every one by name, nothing more), imports, resources and
+// relocations, and nothing else: no runtime's unwind tables, start-up tables
+// or thread-local storage (whose callbacks would run on every thread the host
+// starts), and only the system functions it calls.
 TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
-  const MappedFile file;
-  ASSERT_NE(file.Module(), nullptr);
-  char path[MAX_PATH];
+  ASSERT_NE(kFile, nullptr);
+  const auto* exports =
+      At<IMAGE_EXPORT_DIRECTORY>(Directory(IMAGE_DIRECTORY_ENTRY_EXPORT).VirtualAddress);
+  EXPECT_EQ(exports->NumberOfFunctions, 22u);
+  EXPECT_EQ(exports->NumberOfNames, 22u);
   WIN32_FILE_ATTRIBUTE_DATA attributes;
-  ASSERT_TRUE(GetModuleFileNameA(file.Module(), path, MAX_PATH) > 0 &&
-              GetFileAttributesExA(path, GetFileExInfoStandard, &attributes));
+  ASSERT_TRUE(GetFileAttributesExA(kPlugin, GetFileExInfoStandard, &attributes));
   EXPECT_LE(attributes.nFileSizeLow, 32768u);
   EXPECT_EQ(attributes.nFileSizeHigh, 0u);
 
   std::string sections;
-  const auto* section = IMAGE_FIRST_SECTION(file.Headers());
-  for (int i = 0; i < file.Headers()->FileHeader.NumberOfSections; ++i, ++section) {
+  const auto* section = IMAGE_FIRST_SECTION(Headers());
+  for (int i = 0; i < Headers()->FileHeader.NumberOfSections; ++i, ++section) {
     sections += std::string(reinterpret_cast<const char*>(section->Name), 8).c_str();
     sections += ' ';
   }
   EXPECT_EQ(sections, ".text .data .rdata .bss .edata .idata .rsrc .reloc ");
-  EXPECT_EQ(file.Directory(IMAGE_DIRECTORY_ENTRY_TLS).VirtualAddress, 0u);
-  EXPECT_EQ(file.Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size, 0u);
+  EXPECT_EQ(Directory(IMAGE_DIRECTORY_ENTRY_TLS).VirtualAddress, 0u);
+  EXPECT_EQ(Directory(IMAGE_DIRECTORY_ENTRY_TLS).Size, 0u);
 
   std::string imports;
-  for (const auto* library = file.At<IMAGE_IMPORT_DESCRIPTOR>(
-           file.Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
+  for (const auto* library =
+           At<IMAGE_IMPORT_DESCRIPTOR>(Directory(IMAGE_DIRECTORY_ENTRY_IMPORT).VirtualAddress);
        library->Name != 0; ++library) {
-    imports += std::string(file.At<char>(library->Name)) + ":";
-    for (const auto* name = file.At<IMAGE_THUNK_DATA32>(library->OriginalFirstThunk);
+    imports += std::string(At<char>(library->Name)) + ":";
+    for (const auto* name = At<IMAGE_THUNK_DATA32>(library->OriginalFirstThunk);
          name->u1.AddressOfData != 0; ++name) {
       imports += IMAGE_SNAP_BY_ORDINAL32(name->u1.Ordinal)
                      ? std::string(" #ordinal")
                      : " " + std::string(reinterpret_cast<const char*>(
-                                 file.At<IMAGE_IMPORT_BY_NAME>(name->u1.AddressOfData)->Name));
+                                 At<IMAGE_IMPORT_BY_NAME>(name->u1.AddressOfData)->Name));
     }
     imports += "\n";
   }
@@ -136,7 +113,9 @@ int WINAPI RecordLibraryBox(HWND, LPCSTR text, LPCSTR, UINT) {
 TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
-  const HMODULE plugin = LoadLibraryA(kPlugin);
+  // A copy under a name of its own: the file itself is mapped above.
+  ASSERT_TRUE(CopyFileA(kPlugin, "cycle-plugin.dll", FALSE));
+  const HMODULE plugin = LoadLibraryA("cycle-plugin.dll");
   ASSERT_TRUE(companion && core && plugin);
   for (const auto& [library, function, recorder] :
        {std::tuple{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
@@ -154,7 +133,7 @@ TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   EXPECT_EQ(reinterpret_cast<Command>(GetProcAddress(plugin, "MBC_Init"))(), 1);
   EXPECT_EQ(reinterpret_cast<Command>(GetProcAddress(plugin, "Destructor"))(), 0);
   EXPECT_TRUE(FreeLibrary(plugin));
-  EXPECT_EQ(GetModuleHandleA(kPlugin), nullptr);
+  EXPECT_EQ(GetModuleHandleA("cycle-plugin.dll"), nullptr);
   EXPECT_EQ(g_libraryCalls, std::vector<std::string>{});
 
   FreeLibrary(companion);
@@ -176,22 +155,16 @@ BOOL CALLBACK CollectBlock(HMODULE module, LPCSTR type, LPSTR block, LONG_PTR fo
 }
 
 TEST(PluginFile, StringTableIsTwoLanguageNeutralBlocks) {
-  const MappedFile file;
-  ASSERT_NE(file.Module(), nullptr);
   std::vector<std::pair<ULONG_PTR, WORD>> found;
-  EnumResourceNamesA(file.Module(), MAKEINTRESOURCEA(6), CollectBlock,
-                     reinterpret_cast<LONG_PTR>(&found));
+  EnumResourceNamesA(kFile, MAKEINTRESOURCEA(6), CollectBlock, reinterpret_cast<LONG_PTR>(&found));
   EXPECT_EQ(found, (std::vector<std::pair<ULONG_PTR, WORD>>{{1, 0}, {2, 0}}));
 }
 
 // Read as the system's file properties read it: version 1.0.0.0, the
 // project version in CMakeLists.txt, in one language-neutral block.
 TEST(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
-  const MappedFile file;
-  char path[MAX_PATH];
-  ASSERT_GT(GetModuleFileNameA(file.Module(), path, MAX_PATH), 0u);
-  std::vector<char> block(GetFileVersionInfoSizeA(path, nullptr));
-  ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path, 0, block.size(), block.data()));
+  std::vector<char> block(GetFileVersionInfoSizeA(kPlugin, nullptr));
+  ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(kPlugin, 0, block.size(), block.data()));
   const auto value = [&](const char* key) -> std::string {
     void* at = nullptr;
     UINT bytes = 0;
