@@ -10,30 +10,26 @@
 #        check_ratio_programs.sh win32 BUILD_FOLDER    (bench-win32, Wine started)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-target=$1
 build=$(cd "$2" && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 least=(--budget 0 --min-pairs 6)
 
-if [ "$target" = native ]; then
-  "$build/bench/mbc_bench" "${least[@]}" --instructions --json "$out/figures.json" >"$out/console.txt"
-  cat "$out/console.txt"
+if [ "$1" = native ]; then
+  "$build/bench/mbc_bench" "${least[@]}" --instructions --json "$out/figures.json" |
+    tee "$out/console.txt"
   python3 "$here/check_figures.py" "$out/figures.json" "$out/console.txt" --instructions
-  "$build/bench/mbc_allocator_bench" --benchmark_repetitions=1 --benchmark_min_time=0.01 \
-    >"$out/allocator.txt" 2>&1 || { cat "$out/allocator.txt"; exit 1; }
-  if grep -q "ERROR OCCURRED" "$out/allocator.txt" || ! grep -q ReleaseIntoFullStack "$out/allocator.txt"; then
-    cat "$out/allocator.txt"
+  log=$out/allocator.txt
+  "$build/bench/mbc_allocator_bench" --benchmark_repetitions=1 --benchmark_min_time=0.01 2>&1 |
+    tee "$log"
+  if grep -q "ERROR OCCURRED" "$log" || ! grep -q ReleaseIntoFullStack "$log"; then
     echo "allocator benchmarks: a run failed its check" >&2
     exit 1
   fi
-  echo "allocator benchmarks: every run passed its check"
 else
-  # A Windows program, so a file name relative to the host folder it runs in.
-  rm -f "$build/host/smoke-figures.json"
-  (cd "$build/host" && wine ./mbc_dll_bench.exe "${least[@]}" --json smoke-figures.json) \
-    >"$out/console.txt"
-  cat "$out/console.txt"
-  python3 "$here/check_figures.py" "$build/host/smoke-figures.json" "$out/console.txt"
-  rm -f "$build/host/smoke-figures.json"
+  # A Windows program, run in its host folder: the file named on drive Z:,
+  # where Wine shows the whole file system.
+  (cd "$build/host" && wine ./mbc_dll_bench.exe "${least[@]}" --json "Z:$out/figures.json") |
+    tee "$out/console.txt"
+  python3 "$here/check_figures.py" "$out/figures.json" "$out/console.txt"
 fi
