@@ -97,14 +97,10 @@ void Flood(const Grid& grid, int from, bool corners, std::vector<char>* reached)
 }
 
 // The unset pixels that a path of unset side neighbours leads to from the
-// grid's edge.
+// grid's edge (a frame of unset pixels: see DrawCircle).
 std::vector<char> Outside(const Grid& grid) {
   std::vector<char> reached(grid.set.size());
-  for (int at = 0; at < grid.side * grid.side; ++at) {
-    const int x = at % grid.side, y = at / grid.side;
-    const bool edge = x == 0 || y == 0 || x == grid.side - 1 || y == grid.side - 1;
-    if (edge && !grid.set[at] && !reached[at]) Flood(grid, at, false, &reached);
-  }
+  Flood(grid, 0, false, &reached);
   return reached;
 }
 
@@ -124,7 +120,8 @@ int Pieces(const Grid& grid) {
 // Draws a circle round (x, y) on the 32-bit image memblock `image`, `side`
 // pixels a side, in a colour no earlier drawing used, so that the image
 // never needs clearing; returns the square round the circle with a margin of
-// two pixels, its pixels set where they hold that colour.
+// two pixels (whose outer frame no sample reaches), its pixels set where they
+// hold that colour.
 Grid DrawCircle(std::int32_t image, int side, int x, int y, int diameter, int fill) {
   static std::uint32_t colour = 0;
   target::Call("MBC Circle", {image, x, y, diameter, static_cast<std::int32_t>(++colour), fill});
