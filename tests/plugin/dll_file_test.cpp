@@ -24,6 +24,12 @@ constexpr const char* kPlugin = "DoduzIridizeruRediro.dll";
 // Mapped as an image without running its entry or loading its imports.
 const HMODULE kFile = LoadLibraryExA(kPlugin, nullptr, DONT_RESOLVE_DLL_REFERENCES);
 
+// The full path of a module's file.
+std::string PathOf(HMODULE module) {
+  char path[MAX_PATH];
+  return std::string(path, GetModuleFileNameA(module, path, MAX_PATH));
+}
+
 template <typename T>
 const T* At(DWORD rva) {
   return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(kFile) + rva);
@@ -47,7 +53,7 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
   EXPECT_EQ(exports->NumberOfFunctions, 22u);
   EXPECT_EQ(exports->NumberOfNames, 22u);
   WIN32_FILE_ATTRIBUTE_DATA attributes;
-  ASSERT_TRUE(GetFileAttributesExA(kPlugin, GetFileExInfoStandard, &attributes));
+  ASSERT_TRUE(GetFileAttributesExA(PathOf(kFile).c_str(), GetFileExInfoStandard, &attributes));
   EXPECT_LE(attributes.nFileSizeLow, 32768u);
   EXPECT_EQ(attributes.nFileSizeHigh, 0u);
 
@@ -88,12 +94,6 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
 // under the loader lock). The host's own references are then the last ones.
 std::vector<std::string> g_libraryCalls;
 
-std::string FileName(HMODULE module) {
-  char path[MAX_PATH];
-  const std::string full(path, GetModuleFileNameA(module, path, MAX_PATH));
-  return full.substr(full.find_last_of("\\/") + 1);
-}
-
 HMODULE WINAPI RecordLoad(LPCSTR name) {
   const HMODULE module = LoadLibraryA(name);
   g_libraryCalls.push_back(std::string("load ") + name + (module ? "" : " (missing)"));
@@ -101,7 +101,8 @@ HMODULE WINAPI RecordLoad(LPCSTR name) {
 }
 
 BOOL WINAPI RecordRelease(HMODULE module) {
-  g_libraryCalls.push_back("release " + FileName(module));
+  const std::string path = PathOf(module);
+  g_libraryCalls.push_back("release " + path.substr(path.find_last_of("\\/") + 1));
   return FreeLibrary(module);
 }
 
@@ -114,7 +115,10 @@ TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
   // A copy under a name of its own: the file itself is mapped above.
-  ASSERT_TRUE(CopyFileA(kPlugin, "cycle-plugin.dll", FALSE));
+  const std::string file = PathOf(kFile);
+  ASSERT_TRUE(CopyFileA(file.c_str(),
+                        (file.substr(0, file.find_last_of("\\/") + 1) + "cycle-plugin.dll").c_str(),
+                        FALSE));
   const HMODULE plugin = LoadLibraryA("cycle-plugin.dll");
   ASSERT_TRUE(companion && core && plugin);
   for (const auto& [library, function, recorder] :
@@ -163,8 +167,9 @@ TEST(PluginFile, StringTableIsTwoLanguageNeutralBlocks) {
 // Read as the system's file properties read it: version 1.0.0.0, the
 // project version in CMakeLists.txt, in one language-neutral block.
 TEST(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
-  std::vector<char> block(GetFileVersionInfoSizeA(kPlugin, nullptr));
-  ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(kPlugin, 0, block.size(), block.data()));
+  const std::string path = PathOf(kFile);
+  std::vector<char> block(GetFileVersionInfoSizeA(path.c_str(), nullptr));
+  ASSERT_TRUE(!block.empty() && GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()));
   const auto value = [&](const char* key) -> std::string {
     void* at = nullptr;
     UINT bytes = 0;
