@@ -31,6 +31,8 @@ namespace detail {
 // The table a copy holds while its slot has none: longer than any slot the
 // wrappers call, every entry missing.
 constexpr int kNoTableEntries = 32;
+static_assert(kNoTableEntries > MemMakeFromArray && kNoTableEntries > BitmapExists,
+              "every slot a wrapper calls lies inside the empty table");
 extern const TableEntry kNoTable[kNoTableEntries];
 extern std::array<ModuleTable, kLastCopiedSlot + 1> g_directoryCopies;
 

@@ -15,6 +15,9 @@ namespace image {
 class DefaultFloatingPoint {
  public:
   static constexpr unsigned kDefaultMxcsr = 0x1F80;
+  // Bits 7-12 mask the six exceptions; bits 13-14 (rounding), 15 (flush to
+  // zero), 6 (denormals are zero) and the status flags 0-5 are all clear.
+  static_assert(kDefaultMxcsr == (0x3Fu << 7), "exceptions masked, nearest, no flag or flush");
 
   DefaultFloatingPoint() : saved_(_mm_getcsr()) { _mm_setcsr(kDefaultMxcsr); }
   ~DefaultFloatingPoint() { _mm_setcsr(saved_); }

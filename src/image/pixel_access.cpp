@@ -17,17 +17,22 @@ std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std
 
 namespace {
 
+// Where a pixel lies: its byte width (depth / 8) and its byte offset.
+struct PixelPlace {
+  std::int32_t bpp;
+  std::int32_t offset;
+};
+
 // Steps shared by plot and read: the memblock exists, its header is read, the
-// pixel lies inside. Returns false on any refusal.
-bool LocatePixel(std::int32_t memblock, std::int32_t x, std::int32_t y, std::int32_t* bpp,
-                 std::int32_t* offset) {
-  if (!MemblockExists(memblock)) return false;
+// pixel lies inside. A refused pixel has byte width 0, which neither command
+// reads or writes.
+PixelPlace LocatePixel(std::int32_t memblock, std::int32_t x, std::int32_t y) {
+  if (!MemblockExists(memblock)) return {};
   const ImageInfo info = ReadHeader(memblock);
-  if (!(x < info.width && y < info.height)) return false;
-  if (!(x >= 0 && y >= 0)) return false;
-  *bpp = info.depth / 8;
-  *offset = PixelOffset(x, y, info.width, *bpp);
-  return true;
+  if (!(x < info.width && y < info.height)) return {};
+  if (!(x >= 0 && y >= 0)) return {};
+  const std::int32_t bpp = info.depth / 8;
+  return {bpp, PixelOffset(x, y, info.width, bpp)};
 }
 
 }  // namespace
@@ -66,22 +71,20 @@ std::int32_t HOST_CDECL PrepareMeshMemblock(std::int32_t count) {
 std::int32_t HOST_CDECL IMPlot(std::int32_t memblock, std::int32_t x, std::int32_t y,
                                std::int32_t colour) {
   if (!host::MemblockTableBound()) return 0;
-  std::int32_t bpp = 0, offset = 0;
-  if (!image::LocatePixel(memblock, x, y, &bpp, &offset)) return 0;
-  if (bpp == 2) {
-    host::MemWriteWordOp(memblock, offset, colour);
-  } else if (bpp == 4) {
-    host::MemWriteDwordOp(memblock, offset, colour);
+  const image::PixelPlace pixel = image::LocatePixel(memblock, x, y);
+  if (pixel.bpp == 2) {
+    host::MemWriteWordOp(memblock, pixel.offset, colour);
+  } else if (pixel.bpp == 4) {
+    host::MemWriteDwordOp(memblock, pixel.offset, colour);
   }
   return 0;
 }
 
 std::int32_t HOST_CDECL IMGetPixel(std::int32_t memblock, std::int32_t x, std::int32_t y) {
   if (!host::MemblockTableBound()) return 0;
-  std::int32_t bpp = 0, offset = 0;
-  if (!image::LocatePixel(memblock, x, y, &bpp, &offset)) return 0;
-  if (bpp == 2) return host::MemReadWordOp(memblock, offset);
-  if (bpp == 4) return host::MemReadDwordOp(memblock, offset);
+  const image::PixelPlace pixel = image::LocatePixel(memblock, x, y);
+  if (pixel.bpp == 2) return host::MemReadWordOp(memblock, pixel.offset);
+  if (pixel.bpp == 4) return host::MemReadDwordOp(memblock, pixel.offset);
   return 0;
 }
 

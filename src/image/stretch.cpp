@@ -2,6 +2,8 @@
 // written through IMPlot.
 #include "image/stretch.h"
 
+#include <algorithm>
+
 #include "host/host_ops.h"
 #include "image/fp_guard.h"
 #include "image/layouts.h"
@@ -64,7 +66,7 @@ void StretchPixels(std::int32_t source, std::int32_t target) {
     const std::int32_t sy = SourceRow(y, rowRatio);
     // first + count never passes to.width, so first cannot wrap.
     for (std::int32_t first = 0; first < to.width;) {
-      const std::int32_t count = to.width - first < kColumnChunk ? to.width - first : kColumnChunk;
+      const std::int32_t count = std::min(to.width - first, kColumnChunk);
       if (!columnsFitOnce) ComputeSourceColumns(first, count, columnRatio, columns);
       for (std::int32_t i = 0; i < count; ++i) {
         const std::int32_t value = IMGetPixel(source, columns[i], sy);
@@ -97,7 +99,8 @@ std::int32_t HOST_CDECL IMStretch2(std::int32_t source, std::int32_t width, std:
   if (!MemblockExists(source)) return 0;
   const std::int32_t depth = host::MemReadDwordOp(source, layout::ImageHeader::kDepthOffset);
   const std::int32_t n = MakeMemblockImage(width, height, depth);
-  if (!(source >= 1 && width >= 1 && height >= 1)) return n;
+  // The source, once it exists, is at least 1.
+  if (!(width >= 1 && height >= 1)) return n;
   // n is asked about even when it is 0 (the maker refused the source's
   // depth): these two questions are always put once the sizes pass.
   if (host::MemExistsOp(source) != 1 || host::MemExistsOp(n) != 1) return n;

@@ -38,7 +38,9 @@ std::int32_t InsertFree(std::int32_t v) {
   // and (past position 1) below the one above it; else FreeCount.
   const auto fits = [v](std::int32_t i) { return v > FreeStack[i] && v < FreeStack[i - 1]; };
   std::int32_t i = 1;
-  if (FreeCount > 1 && !(v > FreeStack[1])) {
+  // Position FreeCount holds 0, below every number, so a stack of one entry
+  // never enters the walk.
+  if (!(v > FreeStack[1])) {
     // Eight positions at a time while none of them fits, one branch for the
     // eight (about half the time of a branch per position over a full stack);
     // then one by one.
