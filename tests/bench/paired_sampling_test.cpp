@@ -72,10 +72,8 @@ bench::PairedResult Sample(double halfWidth, double budgetSeconds, std::size_t m
 // narrow at the first look, here before the default least count of pairs.
 TEST(PairedSampler, PairsAlternateWhichSideGoesFirstAndTimesArePerRun) {
   const bench::PairedResult r = Sample(0.01, 3600, 6, 0.25, [](unsigned) { return 0.3125; });
-  EXPECT_EQ(g.order.substr(0, 19),
-            "cff"
-            "ccccffff"
-            "ffffcccc");
+  // "cff", then "ccccffff" (the command first) and "ffffcccc" (the floor first).
+  EXPECT_EQ(g.order.substr(0, 19), "cffccccffffffffcccc");
   EXPECT_EQ(r.pairs, 6u);
   EXPECT_EQ(r.stop, bench::Stop::kInterval);
   EXPECT_EQ(r.runsPerSample, 4);
