@@ -10,6 +10,7 @@
 
 #include <climits>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "host/host_ops.h"
@@ -20,18 +21,6 @@
 using namespace numbering;
 
 namespace {
-
-struct Story {
-  const char* name;
-  // Steps: "init" ("MBC Initialized", its result recorded as "-> R"), "ctor"
-  // (the load hook), "detach", and what the folder holds: "+companion" (with
-  // its entry handing over a directory), "+emptycompanion" (its entry hands
-  // over none), "+core", or a library by file name with no entry at all
-  // ("+RuzazUrovuv.dll", "+ZavarOvur.dll").
-  const char* steps;
-  const char* record;
-  std::uint32_t corePtr;  // afterwards
-};
 
 // A library loaded as handle #h, its entry found and called, then released.
 #define BOUND(file, entry, h) \
@@ -48,7 +37,13 @@ struct Story {
 
 constexpr std::uint32_t kGlob = 0x00C0FFEE;
 
-const Story kStories[] = {
+// Each story: what it shows; its steps: "init" ("MBC Initialized", its result
+// recorded as "-> R"), "ctor" (the load hook), "detach", and what the folder
+// holds: "+companion" (with its entry handing over a directory),
+// "+emptycompanion" (its entry hands over none), "+core", or a library by
+// file name with no entry at all ("+RuzazUrovuv.dll", "+ZavarOvur.dll"); the
+// record; and CorePtr afterwards.
+const std::tuple<const char*, const char*, const char*, std::uint32_t> kStories[] = {
     {"the load hook binds the companion, then the core, releasing each", "+companion +core ctor",
      COMPANION("1") CORE("2"), kGlob},
     {"\"MBC Initialized\" binds before any load hook, and nothing binds twice",
@@ -71,10 +66,10 @@ const Story kStories[] = {
      COMPANION("1") CORE("2"), 0},
 };
 
-std::string Tell(const Story& story, FakePlatform& platform, const host::TableEntry* table) {
+std::string Tell(const char* story, FakePlatform& platform, const host::TableEntry* table) {
   host::ModuleTable tables[32];
   for (host::ModuleTable& t : tables) t = table;
-  std::istringstream steps(story.steps);
+  std::istringstream steps(story);
   std::string record;
   for (std::string step; steps >> step;) {
     std::string result;
@@ -100,16 +95,16 @@ std::string Tell(const Story& story, FakePlatform& platform, const host::TableEn
 
 TEST(Binding, Stories) {
   static const host::TableEntry table[32] = {};
-  for (const Story& story : kStories) {
+  for (const auto& [name, steps, record, corePtr] : kStories) {
     FakePlatform platform;
-    EXPECT_EQ(Tell(story, platform, table), story.record) << story.name;
-    EXPECT_EQ(plugin::CorePtr, story.corePtr) << story.name;
+    EXPECT_EQ(Tell(steps, platform, table), record) << name;
+    EXPECT_EQ(plugin::CorePtr, corePtr) << name;
     // Bound, the copies point into the companion's tables, slots 1 to 27 and
     // no others; unbound, nothing is copied.
     const bool bound = numbering::InitState == 1;
     for (int slot = 0; slot <= 28; ++slot) {
       const bool copied = bound && slot >= 1 && slot <= 27;
-      EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << story.name << ", " << slot;
+      EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << name << ", " << slot;
     }
     plugin::OnProcessDetach();
   }
