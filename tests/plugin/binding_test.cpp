@@ -130,17 +130,10 @@ TEST(Allocator, InsertFreeReturnsThePosition) {
   }
 }
 
-// Nothing below 1 is a number: releasing 0 (even with 0 as the top) or -1
-// answers 0 and changes neither the top nor the stack. The stack holds at
-// most 65537 numbers; a release beyond that is dropped and nothing past
-// position 65537 is touched. Releasing the top still works.
-TEST(Allocator, ReleasesOfNoNumberOrIntoAFullStackAreDropped) {
+// The stack holds at most 65537 numbers; a release beyond that is dropped
+// and nothing past position 65537 is touched. Releasing the top still works.
+TEST(Allocator, AFullStackDropsFurtherReleases) {
   ResetNumbers();
-  for (const std::int32_t n : {0, -1}) {
-    // The number released, the answer, then the top and the count.
-    EXPECT_EQ((std::vector<std::int32_t>{n, ReleaseNumber(n), HighWater, FreeCount}),
-              (std::vector<std::int32_t>{n, 0, 0, 0}));
-  }
   HighWater = 200000;
   FreeCount = 65537;
   for (std::int32_t i = 1; i <= 65537; ++i) FreeStack[i] = 65538 - i;
@@ -156,8 +149,15 @@ TEST(Allocator, ReleasesOfNoNumberOrIntoAFullStackAreDropped) {
   EXPECT_EQ(state(), (std::vector<std::int32_t>{65537, 100000, 2, 199999 - 65537}));
 }
 
-TEST(Allocator, TheTopWrapsInThirtyTwoBits) {
+// Below 1 nothing is a number: releasing 0, even with 0 as the top, or -1
+// answers 0 and changes neither the top nor the stack.
+TEST(Allocator, TheTopWrapsInThirtyTwoBitsAndNothingBelowOneIsTakenBack) {
   ResetNumbers();
+  for (const std::int32_t n : {0, -1}) {
+    // The number released, the answer, then the top and the count.
+    EXPECT_EQ((std::vector<std::int32_t>{n, ReleaseNumber(n), HighWater, FreeCount}),
+              (std::vector<std::int32_t>{n, 0, 0, 0}));
+  }
   HighWater = INT_MAX;
   EXPECT_EQ(AllocateNumber(), INT_MIN);
   FreeCount = 1;

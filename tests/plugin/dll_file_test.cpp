@@ -153,10 +153,11 @@ BOOL CALLBACK CollectBlock(HMODULE module, LPCSTR type, LPSTR block, LONG_PTR fo
   return EnumResourceLanguagesA(module, type, block, CollectLanguage, found);
 }
 
-// The version resource read as the system's file properties read it:
-// version 1.0.0.0, the project version in CMakeLists.txt, in one
-// language-neutral block.
-TEST(PluginFile, StringBlocksAndVersionAreLanguageNeutral) {
+// The version resource, a resource file of its own beside the string table
+// of two blocks, read as the system's file properties read it: version
+// 1.0.0.0, the project version in CMakeLists.txt, in one language-neutral
+// block.
+TEST(PluginFile, VersionResourceIsTheProjectVersionLanguageNeutral) {
   std::vector<std::pair<ULONG_PTR, WORD>> found;
   EnumResourceNamesA(kFile, MAKEINTRESOURCEA(6), CollectBlock, reinterpret_cast<LONG_PTR>(&found));
   EXPECT_EQ(found, (std::vector<std::pair<ULONG_PTR, WORD>>{{1, 0}, {2, 0}}));
