@@ -22,10 +22,8 @@ if [ "$1" = native ]; then
   log=$out/allocator.txt
   "$build/bench/mbc_allocator_bench" --benchmark_repetitions=1 --benchmark_min_time=0.01 2>&1 |
     tee "$log"
-  if grep -q "ERROR OCCURRED" "$log" || ! grep -q ReleaseIntoFullStack "$log"; then
-    echo "allocator benchmarks: a run failed its check" >&2
-    exit 1
-  fi
+  ! grep -q "ERROR OCCURRED" "$log" && grep -q ReleaseIntoFullStack "$log" ||
+    { echo "allocator benchmarks: a run failed its check" >&2; exit 1; }
 else
   # A Windows program, run in its host folder: the file named on drive Z:,
   # where Wine shows the whole file system.

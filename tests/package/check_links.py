@@ -18,68 +18,49 @@ import sys
 import urllib.parse
 
 # Inline links and pictures of a Markdown copy: [text](target), ![alt](target).
-MARKDOWN_LINK = re.compile(r"(!?)\[[^\[\]]*\]\(([^()\s]*)\)")
+MARKDOWN_LINK = re.compile(r"!?\[[^\[\]]*\]\(([^()\s]*)\)")
 
 
 class Page(html.parser.HTMLParser):
-    def __init__(self):
+    def __init__(self, path):
         super().__init__()
         self.ids = set()
         self.links = []
+        self.feed(path.read_text(encoding="utf-8"))
 
     def handle_starttag(self, tag, attrs):
         for name, value in attrs:
             if name == "id":
                 self.ids.add(value)
             elif name in ("href", "src"):
-                self.links.append((tag, value or ""))
+                self.links.append(value or "")
 
 
-def main():
-    root = pathlib.Path(sys.argv[1]).resolve()
-    pages = {}
-    for path in sorted(root.rglob("*.html")):
-        page = Page()
-        page.feed(path.read_text(encoding="utf-8"))
-        pages[path] = page
-    documents = dict(pages)
-    for path in sorted(root.rglob("*.md")):
-        copy = Page()
-        text = path.read_text(encoding="utf-8")
-        copy.links = [("img" if bang else "a", link) for bang, link in MARKDOWN_LINK.findall(text)]
-        twin = pages.get(path.with_suffix(".html"))
-        copy.ids = twin.ids if twin else set()
-        documents[path] = copy
-    broken = []
-    pictures = anchors = 0
-    for path, page in documents.items():
-        where = path.relative_to(root)
-        for tag, link in page.links:
-            parts = urllib.parse.urlsplit(link)
-            if parts.scheme or parts.netloc or parts.path.startswith("/"):
-                broken.append(f"{where}: {link}: points out of the release")
-                continue
-            target = (path.parent / urllib.parse.unquote(parts.path)).resolve() if parts.path else path
-            if not parts.path and path.suffix == ".md":
-                target = path.with_suffix(".html")
-            if root not in target.parents:
-                broken.append(f"{where}: {link}: points out of the release")
-            elif not target.is_file():
-                broken.append(f"{where}: {link}: no such file in the release")
-            elif target.suffix == ".md":
-                broken.append(f"{where}: {link}: a Markdown file")
-            elif parts.fragment:
-                if target not in pages or parts.fragment not in pages[target].ids:
-                    broken.append(f"{where}: {link}: no such anchor")
-                anchors += 1
-            pictures += tag == "img"
-    for problem in broken:
-        print(problem)
-    if broken or not pages:
-        sys.exit(1)
-    links = sum(len(page.links) for page in documents.values())
-    print(f"{len(documents)} documents, {links} links: {pictures} pictures and {anchors} anchors resolve")
-
-
-if __name__ == "__main__":
-    main()
+root = pathlib.Path(sys.argv[1]).resolve()
+pages = {path: Page(path) for path in sorted(root.rglob("*.html"))}
+# Each document's links, and the page whose ids its own anchors ("#id") name.
+documents = {path: (page.links, path) for path, page in pages.items()}
+for path in sorted(root.rglob("*.md")):
+    links = MARKDOWN_LINK.findall(path.read_text(encoding="utf-8"))
+    documents[path] = (links, path.with_suffix(".html"))
+broken = []
+for path, (links, own_page) in documents.items():
+    for link in links:
+        parts = urllib.parse.urlsplit(link)
+        target = path.parent / urllib.parse.unquote(parts.path) if parts.path else own_page
+        target = target.resolve()
+        if parts.scheme or parts.netloc or parts.path.startswith("/") or root not in target.parents:
+            problem = "points out of the release"
+        elif not target.is_file():
+            problem = "no such file in the release"
+        elif target.suffix == ".md":
+            problem = "a Markdown file"
+        elif parts.fragment and (target not in pages or parts.fragment not in pages[target].ids):
+            problem = "no such anchor"
+        else:
+            continue
+        broken.append(f"{path.relative_to(root)}: {link}: {problem}")
+if broken or not pages:
+    sys.exit("\n".join(broken) or "no pages in the release")
+links = sum(len(links) for links, _ in documents.values())
+print(f"{len(documents)} documents: their {links} links and pictures resolve")
