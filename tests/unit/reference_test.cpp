@@ -75,32 +75,28 @@ struct Grid {
   std::vector<char> set;
 };
 
-// Numbers the regions of set pixels (or of unset ones, when not `set`) from 0
-// up, and marks each such pixel with its region's number, others with -1: a
-// region is the pixels that a chain of them reaches, each a side neighbour of
-// the one before, or a corner neighbour too when `corners`.
-std::vector<int> Regions(const Grid& grid, bool set, bool corners) {
-  std::vector<int> region(grid.set.size(), -1);
-  for (int from = 0, regions = 0; from < static_cast<int>(region.size()); ++from) {
-    if (region[from] >= 0 || grid.set[from] != set) continue;
-    std::vector<int> stack = {from};
-    region[from] = regions++;
-    while (!stack.empty()) {
-      const int x = stack.back() % grid.side, y = stack.back() / grid.side;
-      stack.pop_back();
-      // Steps 1, 3, 5 and 7 lead to the side neighbours, 0, 2, 6 and 8 to the corners.
-      for (int step = corners ? 0 : 1; step < 9; step += corners ? 1 : 2) {
-        const int nx = x + step % 3 - 1, ny = y + step / 3 - 1, at = ny * grid.side + nx;
-        if (nx < 0 || ny < 0 || nx >= grid.side || ny >= grid.side || grid.set[at] != set ||
-            region[at] >= 0) {
-          continue;
-        }
-        region[at] = region[from];
-        stack.push_back(at);
+// Marks the pixels like `from` (set, or unset) that a chain of such pixels
+// reaches from it, each a side neighbour of the one before, or a corner
+// neighbour too when `corners`.
+std::vector<char> Reached(const Grid& grid, int from, bool corners) {
+  std::vector<char> reached(grid.set.size());
+  std::vector<int> stack = {from};
+  reached[from] = 1;
+  while (!stack.empty()) {
+    const int x = stack.back() % grid.side, y = stack.back() / grid.side;
+    stack.pop_back();
+    // Steps 1, 3, 5 and 7 lead to the side neighbours, 0, 2, 6 and 8 to the corners.
+    for (int step = corners ? 0 : 1; step < 9; step += corners ? 1 : 2) {
+      const int nx = x + step % 3 - 1, ny = y + step / 3 - 1, at = ny * grid.side + nx;
+      if (nx < 0 || ny < 0 || nx >= grid.side || ny >= grid.side ||
+          grid.set[at] != grid.set[from] || reached[at]) {
+        continue;
       }
+      reached[at] = 1;
+      stack.push_back(at);
     }
   }
-  return region;
+  return reached;
 }
 
 // Draws a circle round (x, y) on the 32-bit image memblock `image`, `side`
@@ -139,16 +135,15 @@ TEST(Reference, WhichRingsAreClosedOrFallApartAndWhichFilledCirclesLeavePixelsEn
   for (int centre : {102, 103}) {
     for (int d = 1; d <= 200; ++d) {
       const Grid ring = DrawCircle(image, 206, centre, centre, d, 0);
-      const std::vector<int> open = Regions(ring, false, false), pieces = Regions(ring, true, true);
-      if (open[ring.set.size() / 2] != open[0]) closedAt[centre % 2].push_back(d);
-      if (*std::max_element(pieces.begin(), pieces.end()) > 0) splitAt[centre % 2].push_back(d);
+      const std::vector<char> outside = Reached(ring, 0, false);
+      if (!outside[ring.set.size() / 2]) closedAt[centre % 2].push_back(d);
+      const auto first = std::find(ring.set.begin(), ring.set.end(), 1) - ring.set.begin();
+      if (Reached(ring, first, true) != ring.set) splitAt[centre % 2].push_back(d);
       if (centre == 102 || d > 100) continue;
       const Grid disc = DrawCircle(image, 206, 103, 103, d, 1);
-      const std::vector<int> region = Regions(disc, false, false);
+      const std::vector<char> around = Reached(disc, 0, false);
       long enclosed = 0;
-      for (std::size_t at = 0; at < region.size(); ++at) {
-        enclosed += !disc.set[at] && region[at] != region[0];
-      }
+      for (std::size_t at = 0; at < around.size(); ++at) enclosed += !around[at] && !disc.set[at];
       if (enclosed > 0) leaky.push_back(d);
       if (d == 56 || d == 57 || d == 58 || d == 80 || d == 100) {
         counts.push_back(Thousands(enclosed) + " at diameter " + std::to_string(d));
@@ -199,13 +194,11 @@ TEST(Reference, WhichSourceColumnsADoublingTakes) {
     std::istringstream pixels(cases::Pixels(51).substr(std::string("pixels 51: ").size()));
     std::vector<std::string> fills;
     std::string run, outside;
-    for (int column = 0; pixels >> run;) {
+    for (int column = 0; pixels >> run; ++column) {
       const std::size_t times = run.find('*');
-      if (run.rfind(std::to_string(column++) + ",0", 0) != 0) {
-        outside += run;
-      } else {
-        fills.push_back(times == std::string::npos ? "1" : run.substr(times + 1));
-      }
+      const bool source = run.rfind(std::to_string(column) + ",0", 0) == 0;
+      if (!source) outside += run;
+      if (source) fills.push_back(times == std::string::npos ? "1" : run.substr(times + 1));
     }
     EXPECT_EQ(outside, "-") << "the target columns past the source";
     ExpectStated("source columns 0 to " + std::to_string(side - 1) + " fill " + Listed(fills) +
