@@ -52,8 +52,8 @@ const cases::Case kImages[] = {
      "MemWriteDword(1, 4, 36) -> 0; MemWriteDword(1, 8, 2) -> 0"},
     // The makers pass over the script's own memblocks (no header lands in
     // one), 65,537 numbers at most.
-    {"65,536 of the script's own memblocks are passed over", "made 1, 65536; dword 1, 0, 77",
-     "MBC Make Memblock Image 1, 1, 32 => 65537",
+    {"a header is never written into the script's own memblock: 65,536 of them are passed over",
+     "made 1, 65536; dword 1, 0, 77", "MBC Make Memblock Image 1, 1, 32 => 65537",
      "MemExists(1) -> 1 ... MemWriteDword(65537, 8, 32) -> 0",
      "dword 1, 0 => 77; MBC Exist Memblock Count => 65537"},
     {"after 65,537 the maker gives up", "made 1, 65537", "MBC Make Memblock Image 1, 1, 32 => 0",

@@ -225,7 +225,7 @@ TEST(Reference, HowA16BitPixelComesOutInAPicture) {
 // is shown in the reference exactly as its file holds it, and every picture it
 // saves is byte for byte the one in docs/pictures (tools/pictures.sh draws
 // them anew).
-TEST(Reference, ShowsEveryExampleAsItIsAndTheExamplesDrawThePicturesShown) {
+TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
   const std::string reference = Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md");
   const fs::path examples = fs::path(MBC_SOURCE_DIR) / "examples";
   const fs::path drawn = fs::temp_directory_path() / "mbc_pictures";
