@@ -50,6 +50,7 @@ const cases::Case kShapes[] = {
     // Nothing is drawn for a fill mode below 0 or a missing memblock (the
     // examples draw nothing for the other bad sizes and fill modes).
     NOTHING("MBC Cube 1, 4, 4, 3, 7, -1", "MemExists(1) -> 1"),
+    NOTHING("MBC Circle 1, 4, 4, 5, 7, -1", "MemExists(1) -> 1"),
     NOTHING("MBC Circle 2, 4, 4, 5, 7, 0", "MemExists(2) -> 0"),
     NOTHING("MBC Cube 0, 1, 1, 3, 7, 1", ""),
 };
