@@ -11,17 +11,12 @@
 
 namespace {
 
-__float128 Error(double rounded, __float128 exact) {
-  const __float128 d = static_cast<__float128>(rounded) - exact;
-  return d < 0 ? -d : d;
-}
-
 // True when no neighbour of `rounded` lies nearer to `exact`, with a margin
 // (relative to the value) far beyond the error of the 113-bit value.
 bool IsCorrectlyRounded(double rounded, __float128 exact) {
-  const __float128 margin = (exact < 0 ? -exact : exact) * std::ldexp(1.0, -100);
-  return Error(rounded, exact) + margin < Error(std::nextafter(rounded, 2.0), exact) &&
-         Error(rounded, exact) + margin < Error(std::nextafter(rounded, -2.0), exact);
+  const __float128 error = fabsq(rounded - exact) + fabsq(exact) * std::ldexp(1.0, -100);
+  return error < fabsq(std::nextafter(rounded, 2.0) - exact) &&
+         error < fabsq(std::nextafter(rounded, -2.0) - exact);
 }
 
 TEST(RingTable, EveryEntryIsCorrectlyRounded) {

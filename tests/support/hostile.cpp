@@ -11,13 +11,6 @@ namespace {
 
 constexpr std::int32_t kMaxSpan = 128, kMaxPixels = 1 << 12, kMaxBytes = 1 << 16;
 
-const Around* g_around = nullptr;
-
-std::int32_t Call(const std::string& command, const std::vector<std::int32_t>& args) {
-  const auto call = [&] { return target::Call(command, args); };
-  return *g_around ? (*g_around)(call) : call();
-}
-
 // Width x height as memblock n's header claims (0 without a header).
 std::int64_t Claimed(std::int32_t n) {
   std::uint8_t b[8];
@@ -34,8 +27,35 @@ void Start() {
   cases::Steps("bitmap 1, 3, 2, 7; image 2, 2, 2, 9; mesh 3, 2; sound 4, 2; array 5, 1, 2, 3");
 }
 
+// Each step one of these, drawn at random (an outline circle costs 361 plots
+// whatever its diameter; "dword" is the host changing a header, making one
+// that lies about the memblock's size); after its name, its arguments, drawn
+// in order: "m" and "i" a memblock number from -1 to 6 (m drawn before the
+// step), "v" a value as below, "b" a size in bytes, "c" a mesh count, "s" a
+// side and "d" a diameter, both small, "f" a fill mode, "n" within kMaxSpan of
+// the argument two before, "0" zero, "h" a memblock number from 1 to 6 and "o"
+// a header field's offset. "MBC Make Memblock From " draws its resource's name
+// last.
+const char* const kSteps[] = {"MBC Make Memblock:b",
+                              "MBC Delete Memblock:v",
+                              "MBC Exist Memblock Count:",
+                              "MBC Clear All Memblocks:",
+                              "MBC Clone Memblock:m",
+                              "MBC Make Memblock From :v",
+                              "MBC Make Memblock Image:vvv",
+                              "PrepareMeshMemblock:c",
+                              "MBC Plot:mvvv",
+                              "MBC Get Pixel:mvv",
+                              "MBC Circle:mvvvv0",
+                              "MBC Circle:mvvdvf",
+                              "MBC Cube:mvvsvf",
+                              "MBC Box:mvvnnvf",
+                              "MBC Stretch Image:mi",
+                              "MBC Stretch Image:mvv",
+                              "dword:hov",
+                              "MBC Initialized:"};
+
 std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& around) {
-  g_around = &around;
   const auto in = [&next](std::int32_t low, std::int32_t high) {
     return low + static_cast<std::int32_t>(next() % static_cast<std::uint32_t>(high - low + 1));
   };
@@ -54,69 +74,48 @@ std::int32_t Step(const std::function<std::uint32_t()>& next, const Around& arou
     const std::int64_t n = static_cast<std::int64_t>(base) + v() % (kMaxSpan + 1);
     return static_cast<std::int32_t>(n > INT_MAX ? INT_MAX : n < INT_MIN ? INT_MIN : n);
   };
-  const std::int32_t m = in(-1, 6);
-  switch (in(0, 17)) {
-    case 0:
-      return Call("MBC Make Memblock", {v() % kMaxBytes});
-    case 1:
-      return Call("MBC Delete Memblock", {v()});
-    case 2:
-      return Call("MBC Exist Memblock Count", {});
-    case 3:
-      return Call("MBC Clear All Memblocks", {});
-    case 4:
-      return Call("MBC Clone Memblock", {m});
-    case 5: {
-      static const char* const kFrom[] = {"Array", "Bitmap", "Image", "Mesh", "Sound"};
-      return Call(std::string("MBC Make Memblock From ") + kFrom[in(0, 4)], {v()});
-    }
-    case 6: {
-      const std::int32_t w = v(), h = v(), depth = v();
-      // Sizes that wrap are the interesting ones; a large block the host
-      // really makes (a wrapped size among them) only costs memory and time.
-      const std::uint32_t size =
-          std::uint32_t(w) * std::uint32_t(h) * std::uint32_t(depth / 8) + 12;
-      return size > kMaxBytes && size <= refhost::kMaxMemblockBytes
-                 ? 0
-                 : Call("MBC Make Memblock Image", {w, h, depth});
-    }
-    case 7:
-      return Call("PrepareMeshMemblock", {v() % (kMaxBytes / 108)});
-    case 8:
-      return Call("MBC Plot", {m, v(), v(), v()});
-    case 9:
-      return Call("MBC Get Pixel", {m, v(), v()});
-    case 10:  // an outline circle costs 361 plots whatever its diameter
-      return Call("MBC Circle", {m, v(), v(), v(), v(), 0});
-    case 11:
-      return Call("MBC Circle", {m, v(), v(), v() % (2 * kMaxSpan), v(), v() & 3});
-    case 12:
-      return Call("MBC Cube", {m, v(), v(), v() % kMaxSpan, v(), v() & 3});
-    case 13: {
-      const std::int32_t left = v(), top = v();
-      return Call("MBC Box", {m, left, top, near(left), near(top), v(), v() & 3});
-    }
-    case 14: {
-      const std::int32_t into = in(-1, 6);
-      return Claimed(into) <= kMaxPixels ? Call("MBC Stretch Image", {m, into}) : 0;
-    }
-    case 15: {
-      const std::int32_t w = v(), h = v();
-      return static_cast<std::int64_t>(w) * h > kMaxPixels ? 0
-                                                           : Call("MBC Stretch Image", {m, w, h});
-    }
-    case 16: {  // the host changes a header: one that lies about the memblock's size
-      const std::int32_t n = in(1, 6), field = in(0, 2) * 4, value = v();
-      if (target::Host().Bytes(n).size() < 12) return 0;
-      return cases::Steps("dword " + std::to_string(n) + ", " + std::to_string(field) + ", " +
-                          std::to_string(value))
-                     .empty()
-                 ? 0
-                 : 1;
-    }
-    default:
-      return Call("MBC Initialized", {});
+  const std::int32_t m = in(-1, 6), step = in(0, sizeof kSteps / sizeof kSteps[0] - 1);
+  static const char* const kFrom[] = {"Array", "Bitmap", "Image", "Mesh", "Sound"};
+  const std::string row = kSteps[step], kinds = row.substr(row.find(':') + 1);
+  std::string command = row.substr(0, row.find(':'));
+  std::vector<std::int32_t> args;
+  for (const char kind : kinds) {
+    args.push_back(kind == 'm'   ? m
+                   : kind == 'i' ? in(-1, 6)
+                   : kind == 'h' ? in(1, 6)
+                   : kind == 'o' ? in(0, 2) * 4
+                   : kind == '0' ? 0
+                   : kind == 'n' ? near(args[args.size() - 2])
+                   : kind == 'b' ? v() % kMaxBytes
+                   : kind == 'c' ? v() % (kMaxBytes / 108)
+                   : kind == 's' ? v() % kMaxSpan
+                   : kind == 'd' ? v() % (2 * kMaxSpan)
+                   : kind == 'f' ? v() & 3
+                                 : v());
   }
+  if (command.back() == ' ') command += kFrom[in(0, 4)];
+  if (command == "dword") {
+    if (target::Host().Bytes(args[0]).size() < 12) return 0;
+    return cases::Steps("dword " + std::to_string(args[0]) + ", " + std::to_string(args[1]) + ", " +
+                        std::to_string(args[2]))
+                   .empty()
+               ? 0
+               : 1;
+  }
+  // Sizes that wrap are the interesting ones; a large block the host really
+  // makes (a wrapped size among them) only costs memory and time.
+  const std::uint32_t bytes =
+      args.size() < 3
+          ? 0
+          : std::uint32_t(args[0]) * std::uint32_t(args[1]) * std::uint32_t(args[2] / 8) + 12;
+  if ((command == "MBC Make Memblock Image" && bytes > kMaxBytes &&
+       bytes <= refhost::kMaxMemblockBytes) ||
+      (command == "MBC Stretch Image" &&
+       (args.size() == 3 ? std::int64_t{args[1]} * args[2] : Claimed(args[1])) > kMaxPixels)) {
+    return 0;
+  }
+  const auto call = [&] { return target::Call(command, args); };
+  return around ? around(call) : call();
 }
 
 }  // namespace hostile

@@ -55,7 +55,8 @@ struct Case {
   // variables; see refhost/runner/script_line.h), where a trailing "=> R" also
   // expects the line's result to be R ("=> R1, R2, R3": the line three times,
   // with these results), and "marked N, W, H, DEPTH" puts an image memblock N
-  // into the store whose pixel (x, y) holds 0x1000 + 16x + y.
+  // into the store whose pixel (x, y) holds 0x1000 + 16x + y, "made A, B" puts
+  // memblocks A to B of 4 zero bytes there, as a script's own.
   const char* setup;
   // One command line with literal arguments ("call "EXPORT", ..." for an
   // export without a row), optionally ending "=> R".

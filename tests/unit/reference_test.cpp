@@ -5,6 +5,7 @@
 // must hold, so a figure that drifts fails with the sentence it should read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "refhost/runner/png_file.h"
+#include "refhost/runner/script_runner.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -24,17 +26,15 @@ std::string Contents(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// The reference with every run of blanks and line breaks made one blank, so
-// that a sentence is found however the text wraps.
-std::string ReferenceText() {
-  std::istringstream words(Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md"));
-  std::string text, word;
-  while (words >> word) text += (text.empty() ? "" : " ") + word;
-  return text;
-}
-
+// A sentence the reference must hold, however its text wraps: every run of
+// blanks and line breaks counts as one blank.
 void ExpectStated(const std::string& sentence) {
-  static const std::string reference = ReferenceText();
+  static const std::string reference = [] {
+    std::istringstream words(Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md"));
+    std::string text, word;
+    while (words >> word) text += (text.empty() ? "" : " ") + word;
+    return text;
+  }();
   EXPECT_NE(reference.find(sentence), std::string::npos)
       << "docs/commands.md should say: " << sentence;
 }
@@ -73,48 +73,30 @@ std::string Ranges(const std::vector<int>& numbers) {
 struct Grid {
   int side;
   std::vector<char> set;
-  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < side && y < side; }
 };
 
-// Marks in `reached` the pixels that a chain of pixels like `from` (set, or
-// unset), each a side neighbour of the one before, or a corner neighbour too
-// when `corners`, reaches from it.
-void Flood(const Grid& grid, int from, bool corners, std::vector<char>* reached) {
-  static const int kSteps[8][2] = {{1, 0}, {-1, 0}, {0, 1},  {0, -1},
-                                   {1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+// Marks the pixels like `from` (set, or unset) that a chain of such pixels
+// reaches from it, each a side neighbour of the one before, or a corner
+// neighbour too when `corners`.
+std::vector<char> Reached(const Grid& grid, int from, bool corners) {
+  std::vector<char> reached(grid.set.size());
   std::vector<int> stack = {from};
-  (*reached)[from] = 1;
+  reached[from] = 1;
   while (!stack.empty()) {
     const int x = stack.back() % grid.side, y = stack.back() / grid.side;
     stack.pop_back();
-    for (int step = 0; step < (corners ? 8 : 4); ++step) {
-      const int nx = x + kSteps[step][0], ny = y + kSteps[step][1], at = ny * grid.side + nx;
-      if (!grid.Inside(nx, ny) || grid.set[at] != grid.set[from] || (*reached)[at]) continue;
-      (*reached)[at] = 1;
+    // Steps 1, 3, 5 and 7 lead to the side neighbours, 0, 2, 6 and 8 to the corners.
+    for (int step = corners ? 0 : 1; step < 9; step += corners ? 1 : 2) {
+      const int nx = x + step % 3 - 1, ny = y + step / 3 - 1, at = ny * grid.side + nx;
+      if (nx < 0 || ny < 0 || nx >= grid.side || ny >= grid.side ||
+          grid.set[at] != grid.set[from] || reached[at]) {
+        continue;
+      }
+      reached[at] = 1;
       stack.push_back(at);
     }
   }
-}
-
-// The unset pixels that a path of unset side neighbours leads to from the
-// grid's edge (a frame of unset pixels: see DrawCircle).
-std::vector<char> Outside(const Grid& grid) {
-  std::vector<char> reached(grid.set.size());
-  Flood(grid, 0, false, &reached);
   return reached;
-}
-
-// Groups of set pixels, each touching another of its group at a side or a
-// corner.
-int Pieces(const Grid& grid) {
-  std::vector<char> seen(grid.set.size());
-  int pieces = 0;
-  for (int at = 0; at < grid.side * grid.side; ++at) {
-    if (!grid.set[at] || seen[at]) continue;
-    ++pieces;
-    Flood(grid, at, true, &seen);
-  }
-  return pieces;
 }
 
 // Draws a circle round (x, y) on the 32-bit image memblock `image`, `side`
@@ -140,17 +122,32 @@ Grid DrawCircle(std::int32_t image, int side, int x, int y, int diameter, int fi
 }
 
 // A ring is closed when no path of unset side neighbours leads from its centre
-// out of it; it falls into pieces where its pixels do not touch, not even at
-// a corner. Diameters 1 to 200, round an even and an odd centre.
-TEST(Reference, WhichRingsAreClosedAndWhichFallApart) {
+// out of it (to the grid's corner: see DrawCircle); it falls into pieces where
+// its pixels do not touch, not even at a corner. Diameters 1 to 200, round an
+// even and an odd centre. A pixel of a filled circle is enclosed when it is
+// unset and no such path leads from it out of the circle. Diameters 1 to 100,
+// round the centre of the picture the reference shows.
+TEST(Reference, WhichRingsAreClosedOrFallApartAndWhichFilledCirclesLeavePixelsEnclosed) {
   target::Restart(true);
   const std::int32_t image = target::Call("MBC Make Memblock Image", {206, 206, 32});
-  std::vector<int> closedAt[2], splitAt[2];
+  std::vector<int> closedAt[2], splitAt[2], leaky;
+  std::vector<std::string> counts;
   for (int centre : {102, 103}) {
     for (int d = 1; d <= 200; ++d) {
       const Grid ring = DrawCircle(image, 206, centre, centre, d, 0);
-      if (!Outside(ring)[ring.set.size() / 2]) closedAt[centre % 2].push_back(d);
-      if (Pieces(ring) > 1) splitAt[centre % 2].push_back(d);
+      const std::vector<char> outside = Reached(ring, 0, false);
+      if (!outside[ring.set.size() / 2]) closedAt[centre % 2].push_back(d);
+      const auto first = std::find(ring.set.begin(), ring.set.end(), 1) - ring.set.begin();
+      if (Reached(ring, first, true) != ring.set) splitAt[centre % 2].push_back(d);
+      if (centre == 102 || d > 100) continue;
+      const Grid disc = DrawCircle(image, 206, 103, 103, d, 1);
+      const std::vector<char> around = Reached(disc, 0, false);
+      long enclosed = 0;
+      for (std::size_t at = 0; at < around.size(); ++at) enclosed += !around[at] && !disc.set[at];
+      if (enclosed > 0) leaky.push_back(d);
+      if (d == 56 || d == 57 || d == 58 || d == 80 || d == 100) {
+        counts.push_back(Thousands(enclosed) + " at diameter " + std::to_string(d));
+      }
     }
   }
   EXPECT_EQ(closedAt[0], closedAt[1]);
@@ -158,26 +155,6 @@ TEST(Reference, WhichRingsAreClosedAndWhichFallApart) {
   ExpectStated("Of the rings of diameter 1 to 200, those of diameter " + Ranges(closedAt[0]) +
                " are closed");
   ExpectStated("The rings of diameter " + Ranges(splitAt[0]) + " fall into two pieces or more");
-}
-
-// A pixel of a filled circle is enclosed when it is unset and no path of
-// unset side neighbours leads from it out of the circle. Diameters 1 to 100,
-// round the centre of the picture the reference shows.
-TEST(Reference, WhichFilledCirclesLeavePixelsEnclosed) {
-  target::Restart(true);
-  const std::int32_t image = target::Call("MBC Make Memblock Image", {206, 206, 32});
-  std::vector<int> leaky;
-  std::vector<std::string> counts;
-  for (int d = 1; d <= 100; ++d) {
-    const Grid disc = DrawCircle(image, 206, 103, 103, d, 1);
-    const std::vector<char> outside = Outside(disc);
-    long enclosed = 0;
-    for (std::size_t at = 0; at < outside.size(); ++at) enclosed += !outside[at] && !disc.set[at];
-    if (enclosed > 0) leaky.push_back(d);
-    if (d == 56 || d == 57 || d == 58 || d == 80 || d == 100) {
-      counts.push_back(Thousands(enclosed) + " at diameter " + std::to_string(d));
-    }
-  }
   ExpectStated("Of the filled circles of diameter 1 to 100 round (103, 103), those of diameter " +
                Ranges(leaky) + " leave pixels enclosed: " + Listed(counts));
 }
@@ -217,13 +194,11 @@ TEST(Reference, WhichSourceColumnsADoublingTakes) {
     std::istringstream pixels(cases::Pixels(51).substr(std::string("pixels 51: ").size()));
     std::vector<std::string> fills;
     std::string run, outside;
-    for (int column = 0; pixels >> run;) {
+    for (int column = 0; pixels >> run; ++column) {
       const std::size_t times = run.find('*');
-      if (run.rfind(std::to_string(column++) + ",0", 0) != 0) {
-        outside += run;
-      } else {
-        fills.push_back(times == std::string::npos ? "1" : run.substr(times + 1));
-      }
+      const bool source = run.rfind(std::to_string(column) + ",0", 0) == 0;
+      if (!source) outside += run;
+      if (source) fills.push_back(times == std::string::npos ? "1" : run.substr(times + 1));
     }
     EXPECT_EQ(outside, "-") << "the target columns past the source";
     ExpectStated("source columns 0 to " + std::to_string(side - 1) + " fill " + Listed(fills) +
@@ -238,29 +213,51 @@ TEST(Reference, HowA16BitPixelComesOutInAPicture) {
   ASSERT_TRUE(refhost::DecodeImageMemblock(
       {2, 0, 0, 0, 1, 0, 0, 0, 16, 0, 0, 0, 0x00, 0xF8, 0x78, 0x56}, &image, &error))
       << error;
-  char shown[2][8];
-  for (int i = 0; i < 2; ++i) {
-    const std::uint8_t* p = &image.rgb[3 * i];
-    std::snprintf(shown[i], sizeof shown[i], "%02X%02X%02X", p[0], p[1], p[2]);
-  }
-  ExpectStated(std::string("so `0xF800` comes out as `0x") + shown[0] + "` and `0x5678` as `0x" +
-               shown[1] + "`");
+  const std::uint8_t* rgb = image.rgb.data();
+  char shown[64];
+  std::snprintf(shown, sizeof shown, "`0x%02X%02X%02X` and `0x5678` as `0x%02X%02X%02X`", rgb[0],
+                rgb[1], rgb[2], rgb[3], rgb[4], rgb[5]);
+  ExpectStated(std::string("so `0xF800` comes out as ") + shown);
 }
 
-// Every example is shown in the reference exactly as its file holds it.
-TEST(Reference, ShowsEveryExampleAsItIs) {
+// Every example script runs and every expectation in it holds (the demo and
+// the script that draws the shipped picture among them); each command example
+// is shown in the reference exactly as its file holds it, and every picture it
+// saves is byte for byte the one in docs/pictures (tools/pictures.sh draws
+// them anew).
+TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
   const std::string reference = Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md");
-  int examples = 0;
-  const fs::path folder = fs::path(MBC_SOURCE_DIR) / "examples" / "commands";
-  for (const fs::directory_entry& script : fs::directory_iterator(folder)) {
-    if (script.path().extension() != ".mbc") continue;
-    ++examples;
-    const std::string shown = "**Example** (`examples/commands/" +
-                              script.path().filename().string() + "`):\n\n```text\n" +
-                              Contents(script.path()) + "```\n";
-    EXPECT_NE(reference.find(shown), std::string::npos) << script.path().filename();
+  const fs::path examples = fs::path(MBC_SOURCE_DIR) / "examples";
+  const fs::path drawn = fs::temp_directory_path() / "mbc_pictures";
+  int scripts = 0;
+  for (const fs::path& folder : {examples, examples / "commands"}) {
+    for (const fs::directory_entry& script : fs::directory_iterator(folder)) {
+      if (script.path().extension() != ".mbc") continue;
+      ++scripts;
+      fs::remove_all(drawn);
+      fs::create_directories(drawn);
+      target::Restart(true);
+      refhost::RunnerOptions options;
+      options.scriptFolder = folder.string();
+      options.outputFolder = drawn.string();
+      std::ifstream in(script.path(), std::ios::binary);
+      std::ostringstream out;
+      refhost::ScriptRunner runner(target::Plugin(), &target::Host(), options, out);
+      EXPECT_EQ(runner.Run(in), refhost::kRunPassed) << script.path() << "\n" << out.str();
+      if (folder == examples) continue;
+      EXPECT_NE(
+          reference.find("**Example** (`examples/commands/" + script.path().filename().string() +
+                         "`):\n\n```text\n" + Contents(script.path()) + "```\n"),
+          std::string::npos)
+          << script.path().filename() << " is not shown in the reference as it is";
+      for (const std::string& picture : runner.SavedFiles()) {
+        EXPECT_TRUE(Contents(drawn / picture) ==
+                    Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "pictures" / picture))
+            << script.path().filename() << " draws " << picture << " other than the reference";
+      }
+    }
   }
-  EXPECT_GT(examples, 15);
+  EXPECT_GT(scripts, 20);
 }
 
 }  // namespace

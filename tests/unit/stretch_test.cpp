@@ -5,28 +5,10 @@
 
 #include "target.h"
 
-namespace {
-
-using cases::Case;
-
-#define ROW8(r) " 0," r "*2 1," r " 2," r "*3 3," r " -"
-#define TARGET_OF(w, h) \
-  "marked 50, 2, 2, 32; marked 51, 1, 1, 32; dword 51, 0, " w "; dword 51, 4, " h
-#define HEADERS_ONLY "MemExists(50) -> 1; MemExists(51) -> 1 ... MemReadDword(51, 8) -> 32"
-#define SOURCE_OF_WIDTH(w)                    \
-  "marked 50, 2, 2, 32; dword 50, 0, " w      \
-  "; MBC Make Memblock Image 3, 2, 32 => 1; " \
-  "MBC Box 1, 0, 0, 2, 1, 7, 1"
-
-const Case kStretch[] = {
+const cases::Case kStretch[] = {
     {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
      "marked 50, 2, 1, 32; marked 51, 20, 1, 32", "MBC Stretch Image 50, 51",
      "pixels 51: 0,0*5 1,0*10 -*5"},
-    {"halving samples every other column and row", "marked 50, 4, 4, 32; marked 51, 2, 2, 32",
-     "MBC Stretch Image 50, 51", "pixels 51: 0,0 2,0 / 0,2 2,2"},
-    {"1 into 3 samples column 1, outside; 3 into 6 stays inside, 2.5 rounding to 2",
-     "marked 50, 1, 3, 32; marked 51, 3, 6, 32", "MBC Stretch Image 50, 51",
-     "pixels 51: 0,0*2 - / 0,0*2 - / 0,1*2 - / 0,2*2 - / 0,2*2 - / 0,2*2 -"},
     {"a target wider than 1024 columns: 512 x 1/1024 = 0.5 rounds to 0, 1536 x 1/1024 to 2",
      "marked 50, 2, 1, 32; MBC Make Memblock Image 2048, 1, 32 => 1", "MBC Stretch Image 50, 1",
      "pixels 1: 0,0*513 1,0*1023 -*512"},
@@ -34,26 +16,20 @@ const Case kStretch[] = {
      "marked 50, 2, 1, 32; MBC Make Memblock Image 1100, 1, 32 => 1", "MBC Stretch Image 50, 1",
      "MemExists(50) -> 1; MemExists(1) -> 1 ... MemReadDword(1, 8) -> 32; "
      "MemWriteDword(1, 4408, 0) -> 0",
-     "v = MBC Get Pixel 1, 824, 0 => 0x1010"},
+     "MBC Get Pixel 1, 824, 0 => 0x1010"},
     {"both headers first, then a read and a plot for each target pixel",
      "marked 50, 1, 1, 32; marked 51, 2, 1, 32", "MBC Stretch Image 50, 51",
      "MemExists(50) -> 1; MemExists(51) -> 1; MemReadDword(50, 0) -> 1; MemReadDword(50, 4) -> 1; "
      "MemReadDword(50, 8) -> 32; MemReadDword(51, 0) -> 2; MemReadDword(51, 4) -> 1; "
      "MemReadDword(51, 8) -> 32; MemExists(50) -> 1; MemReadDword(50, 0) -> 1 ... "
      "MemReadDword(51, 8) -> 32; MemWriteDword(51, 16, 4096) -> 0"},
-    {"an empty target samples nothing: only the two headers are read", TARGET_OF("0", "3"),
-     "MBC Stretch Image 50, 51", HEADERS_ONLY},
-    {"nor does a target of no height", TARGET_OF("3", "0"), "MBC Stretch Image 50, 51",
-     HEADERS_ONLY},
-    {"nor one of negative width", TARGET_OF("-5", "3"), "MBC Stretch Image 50, 51", HEADERS_ONLY},
-    {"nor one of the lowest height", TARGET_OF("3", "-2147483648"), "MBC Stretch Image 50, 51",
-     HEADERS_ONLY},
-    {"a source of no width samples outside itself everywhere", SOURCE_OF_WIDTH("0"),
+    {"an empty target samples nothing: only the two headers are read",
+     "marked 50, 2, 2, 32; marked 51, 1, 1, 32; dword 51, 0, 0", "MBC Stretch Image 50, 51",
+     "MemExists(50) -> 1; MemExists(51) -> 1 ... MemReadDword(51, 8) -> 32"},
+    {"a source of no width samples outside itself everywhere",
+     "marked 50, 2, 2, 32; dword 50, 0, 0; MBC Make Memblock Image 3, 2, 32 => 1; "
+     "MBC Box 1, 0, 0, 2, 1, 7, 1",
      "MBC Stretch Image 50, 1", "pixels 1: -*3 / -*3"},
-    {"so does one of negative width", SOURCE_OF_WIDTH("-4"), "MBC Stretch Image 50, 1",
-     "pixels 1: -*3 / -*3"},
-    {"and one of the lowest width", SOURCE_OF_WIDTH("-2147483648"), "MBC Stretch Image 50, 1",
-     "pixels 1: -*3 / -*3"},
     {"a 2-byte value moves unchanged into a 4-byte target",
      "marked 50, 2, 1, 16; dword 50, 12, 0xBEEF; marked 51, 1, 1, 32", "MBC Stretch Image 50, 51",
      "pixels 51: 0xBEEF"},
@@ -68,10 +44,6 @@ const Case kStretch[] = {
      "MemExists(50) -> 1; MemReadDword(50, 8) -> 16; MemExists(1) -> 0; MemMake(1, 140) -> 0; "
      "MemWriteDword(1, 0, 8) -> 0; MemWriteDword(1, 4, 8) -> 0; MemWriteDword(1, 8, 16) -> 0; "
      "MemExists(50) -> 1; MemExists(1) -> 1; MemReadDword(50, 0) -> 4 ..."},
-    {"4 x 4 into a new 8 x 8: columns and rows 0, 0, 1, 2, 2, 2, 3, then 4, outside",
-     "marked 50, 4, 4, 16", "MBC Stretch Image 50, 8, 8 => 1",
-     "pixels 1:" ROW8("0") " /" ROW8("0") " /" ROW8("1") " /" ROW8("2") " /" ROW8("2") " /" ROW8(
-         "2") " /" ROW8("3") " / -*8"},
     {"a new image one row high is stretched into too", "marked 50, 2, 2, 32",
      "MBC Stretch Image 50, 3, 1 => 1", "pixels 1: 0,0 1,0*2"},
     {"a missing source: no depth read, no image", "", "MBC Stretch Image 7, 8, 8 => 0",
@@ -84,11 +56,9 @@ const Case kStretch[] = {
      "MBC Stretch Image 50, 8, 8 => 0",
      "MemExists(50) -> 1; MemReadDword(50, 8) -> 8; MemExists(50) -> 1; MemExists(0) -> 0"},
     {"3 bytes a pixel: a new image whose pixels stay as the host made them", "marked 50, 2, 2, 24",
-     "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: -*3 / -*3 / -*3", "v = dword 1, 8 => 24"},
+     "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: -*3 / -*3 / -*3", "dword 1, 8 => 24"},
 };
 
 TEST(Stretch, Cases) {
-  for (const Case& c : kStretch) EXPECT_EQ(cases::Check(c), "") << c.name;
+  for (const cases::Case& c : kStretch) EXPECT_EQ(cases::Check(c), "") << c.name;
 }
-
-}  // namespace
