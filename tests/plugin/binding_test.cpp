@@ -116,10 +116,10 @@ TEST(Binding, Stories) {
 // InsertFree says where it put the number; the commands never look. Into the
 // 40 even numbers from 80 down, an odd number 83 - 2p goes to position p (the
 // first and last of a block of eight looked at together among them), shifting
-// those below it down by one; one already there goes to the bottom.
+// those below it down by one; one already there, the top one too, goes to the bottom.
 TEST(Allocator, InsertFreeReturnsThePosition) {
   for (const auto& [v, position] :
-       {std::pair{81, 1}, {79, 2}, {65, 9}, {63, 10}, {41, 21}, {1, 41}, {40, 41}}) {
+       {std::pair{81, 1}, {79, 2}, {65, 9}, {63, 10}, {41, 21}, {1, 41}, {40, 41}, {80, 41}}) {
     ResetNumbers();
     std::vector<std::int32_t> want;
     for (std::int32_t n = 80; n >= 2; n -= 2) want.push_back(FreeStack[++FreeCount] = n);
@@ -141,7 +141,7 @@ TEST(Allocator, AFullStackDropsFurtherReleases) {
   const auto state = [] {
     return std::vector<std::int32_t>{FreeCount, FreeStack[1], FreeStack[65537], NumbersInUse()};
   };
-  ReleaseNumber(100000);
+  EXPECT_EQ(ReleaseNumber(100000), 0);
   EXPECT_EQ(state(), (std::vector<std::int32_t>{65537, 65537, 1, 200000 - 65537}));
   ReleaseNumber(200000);
   EXPECT_EQ(AllocateNumber(), 1);

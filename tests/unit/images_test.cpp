@@ -58,6 +58,8 @@ const cases::Case kImages[] = {
      "dword 1, 0 => 77; MBC Exist Memblock Count => 65537"},
     {"after 65,537 the maker gives up", "made 1, 65537", "MBC Make Memblock Image 1, 1, 32 => 0",
      "MemExists(1) -> 1 ... MemExists(65537) -> 1", "MBC Exist Memblock Count => 65537"},
+    {"so does the mesh maker", "made 1, 65537", "call \"PrepareMeshMemblock\", 2 => 0",
+     "MemExists(1) -> 1 ... MemExists(65537) -> 1"},
 };
 
 TEST(Images, Cases) {
