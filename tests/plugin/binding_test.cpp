@@ -40,9 +40,9 @@ constexpr std::uint32_t kGlob = 0x00C0FFEE;
 // Each story: what it shows; its steps: "init" ("MBC Initialized", its result
 // recorded as "-> R"), "ctor" (the load hook), "detach", and what the folder
 // holds: "+companion" (with its entry handing over a directory),
-// "+emptycompanion" (its entry hands over none), "+core", or a library by
-// file name with no entry at all ("+RuzazUrovuv.dll", "+ZavarOvur.dll"); the
-// record; and CorePtr afterwards.
+// "+emptycompanion" (its entry hands over none), "+core", "+zerocore" (its
+// entry hands out 0), or a library by file name with no entry at all
+// ("+RuzazUrovuv.dll", "+ZavarOvur.dll"); the record; and CorePtr afterwards.
 const std::tuple<const char*, const char*, const char*, std::uint32_t> kStories[] = {
     {"the load hook binds the companion, then the core, releasing each", "+companion +core ctor",
      COMPANION("1") CORE("2"), kGlob},
@@ -62,6 +62,8 @@ const std::tuple<const char*, const char*, const char*, std::uint32_t> kStories[
      COMPANION("1")
          NO_ENTRY("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", "2") "-> 1; " CORE("3") "-> 1; ",
      kGlob},
+    {"a core handing out 0 stays unbound for the next attempt", "+companion +zerocore init init",
+     COMPANION("1") CORE("2") "-> 1; " CORE("3") "-> 1; ", 0},
     {"detach calls nothing and forgets the binding", "+companion +core ctor detach detach",
      COMPANION("1") CORE("2"), 0},
 };
@@ -82,8 +84,8 @@ std::string Tell(const char* story, FakePlatform& platform, const host::TableEnt
     } else if (step == "+companion" || step == "+emptycompanion") {
       platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu",
                                   step == "+companion" ? tables : nullptr);
-    } else if (step == "+core") {
-      platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", kGlob);
+    } else if (step == "+core" || step == "+zerocore") {
+      platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", step == "+core" ? kGlob : 0);
     } else {
       platform.AddLibrary(step.substr(1));
     }
