@@ -11,10 +11,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
-  const std::function<std::uint32_t()> next = [&in] { return in.ConsumeIntegral<std::uint32_t>(); };
   hostile::Start();
   for (int step = 0; step < 24 && in.remaining_bytes() > 0; ++step) {
-    hostile::Step(next);
+    hostile::Step([&in] { return in.ConsumeIntegral<std::uint32_t>(); });
     if (numbering::FreeCount < 0 || numbering::FreeCount > 65537) std::abort();
   }
   return 0;

@@ -6,6 +6,8 @@
 // before running it. Beyond crashes, decoded text must be UTF-8 without a NUL
 // (and a refusal must say where), a parsed command must name a row, and a
 // file name that passes the check must stay below its folder.
+#include <iconv.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <regex>
@@ -18,45 +20,28 @@
 
 namespace {
 
-// Independently of the check: no empty or ".." component (so no root and no
-// trailing slash either), no drive.
-bool StaysBelow(const std::string& name) {
+// Independently of the check: a text with no empty or ".." component (so no
+// root and no trailing slash either), no drive.
+bool StaysBelow(const refhost::Operand& arg) {
   static const std::regex kWayOut(R"((^|[/\\])(\.\.)?([/\\]|$)|:)");
-  return !std::regex_search(name, kWayOut);
+  return arg.kind != refhost::Operand::Kind::Text || !std::regex_search(arg.text, kWayOut);
 }
 
-// Independently of the decoder: well-formed UTF-8 (shortest forms, no
-// surrogates, nothing past U+10FFFF) without a NUL.
-bool IsCleanUtf8(const std::string& text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const int length = lead < 0x80                   ? 1
-                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                     : 0;
-    if (lead == 0 || length == 0 || i + length > text.size()) return false;
-    std::uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += static_cast<std::size_t>(length);
-  }
-  return true;
+// Independently of the decoder (glibc's converter is strict: shortest forms,
+// no surrogates, nothing past U+10FFFF): well-formed UTF-8 without a NUL.
+bool IsCleanUtf8(std::string text) {
+  static const iconv_t kToUtf32 = iconv_open("UTF-32LE", "UTF-8");
+  std::string utf32(text.size() * 4, '\0');
+  char *in = text.data(), *out = utf32.data();
+  std::size_t inLeft = text.size(), outLeft = utf32.size();
+  return text.find('\0') == std::string::npos && iconv(kToUtf32, &in, &inLeft, &out, &outLeft) == 0;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static std::vector<std::string> names;
-#define NAME_OF_ROW(id, text, name) names.push_back(refhost::ParseCommandRow(u"" text)->scriptName);
-  if (names.empty()) {
-    MBC_COMMAND_ROWS(NAME_OF_ROW)
-  }
+#define NAME_OF_ROW(id, text, name) refhost::ParseCommandRow(u"" text)->scriptName,
+  static const std::vector<std::string> names = {MBC_COMMAND_ROWS(NAME_OF_ROW)};
   static const std::regex kWhere("^line [1-9][0-9]*, column [1-9][0-9]*: ");
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   std::string text, error;
@@ -73,15 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // As in the runner, the first line that cannot be read ends the script
     // (so the search for the nearest name runs once an input, as it does there).
     if (!parsed.ok) break;
-    if (s.kind == Kind::Directive && !refhost::CheckDirective(s).empty()) continue;
-    if (s.kind == Kind::Command && std::find(names.begin(), names.end(), s.name) == names.end()) {
+    if (s.kind == Kind::Command && std::count(names.begin(), names.end(), s.name) == 0)
       std::abort();
-    }
-    for (const refhost::Operand& arg : s.args) {
-      const bool fileName =
-          arg.kind == refhost::Operand::Kind::Text && s.name != "print" && s.name != "call";
-      if (s.kind == Kind::Directive && fileName && !StaysBelow(arg.text)) std::abort();
-    }
+    // Every text of a directive other than print and call is a file name; the
+    // check runs only for one that would leave its folder, which it must refuse.
+    const bool named = s.kind == Kind::Directive && s.name != "print" && s.name != "call";
+    for (const refhost::Operand& arg : s.args)
+      if (named && !StaysBelow(arg) && refhost::CheckDirective(s).empty()) std::abort();
   }
   return 0;
 }
