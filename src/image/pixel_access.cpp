@@ -25,8 +25,10 @@ struct PixelPlace {
 
 // Steps shared by plot and read: the memblock exists, its header is read, the
 // pixel lies inside. A refused pixel has byte width 0, which neither command
-// reads or writes.
-PixelPlace LocatePixel(std::int32_t memblock, std::int32_t x, std::int32_t y) {
+// reads or writes. Always inline, so that both fields stay in registers:
+// returned from a call they would go through memory at every pixel.
+[[gnu::always_inline]] inline PixelPlace LocatePixel(std::int32_t memblock, std::int32_t x,
+                                                     std::int32_t y) {
   if (!MemblockExists(memblock)) return {};
   const ImageInfo info = ReadHeader(memblock);
   if (!(x < info.width && y < info.height)) return {};
