@@ -98,6 +98,7 @@ PairedResult SamplePairs(Body command, Body floor, Clock clock, const SamplingOp
   result.pairs = ratios.size();
   result.ratio = MedianWith95Interval(ratios);
   result.commandMs = Median(commandMs);
+  result.commandTimes = MedianWith95Interval(commandMs);
   result.floorMs = Median(floorMs);
   return result;
 }

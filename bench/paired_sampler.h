@@ -45,6 +45,7 @@ struct PairedResult {
   MedianInterval ratio;  // command over floor
   double commandMs = 0;  // median time of one run
   double floorMs = 0;
+  MedianInterval commandTimes;  // the command's times of one run, with their 95% interval
   Stop stop = Stop::kBudget;
   double seconds = 0;  // wall time spent sampling
 };

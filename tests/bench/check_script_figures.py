@@ -1,0 +1,39 @@
+"""Checks the figures the script benchmark wrote with --json and its console
+output: the lines and plots of its script, an interval holding each figure,
+and with --instructions a split of the script's instructions that adds up,
+where the runner takes at most half of what the plot command itself takes
+(plug-in and store together). Times are not judged.
+
+Usage: check_script_figures.py FIGURES.json CONSOLE.txt [--instructions]
+"""
+import json
+import sys
+
+# The script plots 256 x 256 pixels: two assignments and the outer for, then
+# for each of the 256 rows the inner for, a plot and a next for each pixel,
+# and the outer next.
+LINES = 3 + 256 * (1 + 2 * 256 + 1)
+PLOTS = 256 * 256
+
+
+def check(ok, why):
+    if not ok:
+        sys.exit("script figures: " + why)
+
+
+f = json.load(open(sys.argv[1]))
+console = open(sys.argv[2]).read()
+check(f["lines"] == LINES and f["plots"] == PLOTS, f"{f['lines']} lines, {f['plots']} plots")
+check(f["pairs"] >= 6, f"{f['pairs']} pairs, fewer than the 6 asked for")
+check(0 < f["ci_low"] <= f["ratio"] <= f["ci_high"], f"the interval does not hold {f['ratio']}")
+low, rate, high = f["lines_per_second_low"], f["lines_per_second"], f["lines_per_second_high"]
+check(0 < low <= rate <= high, f"lines per second {rate} outside {low}-{high}")
+check(f"{f['ratio']:.3f}" in console and f"{rate:.0f}" in console, "the console shows other figures")
+if "--instructions" in sys.argv:
+    parts = [f[part + "_per_line"] for part in ("runner", "plugin", "store", "other")]
+    check(all(p >= 0 for p in parts) and min(parts[:3]) > 0, f"instructions per line {parts}")
+    check(abs(sum(parts) * LINES - f["instructions"]) < 1, "the parts do not add up")
+    runner, command = parts[0] * LINES / PLOTS, (parts[1] + parts[2]) * LINES / PLOTS
+    check(runner <= command / 2,
+          f"the runner takes {runner:.1f} instructions a plot, the command {command:.1f}")
+print(f"script figures: {sys.argv[1]} holds the script's {LINES} lines")
