@@ -190,6 +190,7 @@ void Compiler::Line(std::uint32_t number, std::size_t offset, std::size_t length
       std::min(blocks_.size() - (continues && !blocks_.empty()), kMostBlockDepth));
   line.kind = kind;
   line.callsCommands = s_.callsCommands;
+  line.givesValue = kind == LineKind::kAssign || (kind == LineKind::kCommand && s_.valueCall >= 0);
   line.directive = s_.directive;
   const auto loop = std::find_if(blocks_.rbegin(), blocks_.rend(),
                                  [](const Block& b) { return b.kind != LineKind::kIf; });

@@ -40,6 +40,25 @@ class Observing {
   const CompanionClient* host_;
 };
 
+// Takes a command's arguments that are numbers or variables with a value
+// into `numbers`, up to the first that is neither; gives how many it took.
+inline std::size_t GatherPlain(const Arg* args, std::size_t argc, const Variables::Cell* cells,
+                               std::int32_t* numbers) {
+  for (std::size_t i = 0; i < argc; ++i) {
+    const Arg arg = args[i];
+    if (arg.kind == Arg::Kind::kVar) {
+      const Variables::Cell& cell = cells[arg.value];
+      if (!cell.set) return i;
+      numbers[i] = cell.number;
+    } else if (arg.kind == Arg::Kind::kConst) {
+      numbers[i] = arg.value;
+    } else {
+      return i;
+    }
+  }
+  return argc;
+}
+
 }  // namespace
 
 RunResult ScriptRunner::Execute() {
@@ -48,116 +67,150 @@ RunResult ScriptRunner::Execute() {
   loops_.assign(p.loops, Loop{});
   stack_.assign(p.stackDepth + 1, Value{});
   cells_ = variables_.cells.data();
-  linesRun_ = 0;
+  linesLeft_ = options_.maxLines;
   // Only a script that calls the plug-in observes the store, so that one
   // that does not leaves an observer set by its caller as it was.
   const bool calls = std::any_of(p.lines.begin(), p.lines.end(),
                                  [](const LineRecord& line) { return line.callsCommands; });
-  const Observing observing(calls ? host_ : nullptr, &ScriptRunner::Observe, this);
-  const bool trace = options_.trace;
-  for (std::size_t pc = 0; pc < p.steps.size();) {
-    const Step& step = p.steps[pc];
-    if (step.kind == StepKind::kJump) {
-      pc = step.b;
-      continue;
-    }
-    if (step.kind == StepKind::kLoopEnd) {
-      ReportLoop(step.a, step.b);
-      ++pc;
-      continue;
-    }
-    current_ = &step;
-    if (++linesRun_ > options_.maxLines) {
-      --linesRun_;
-      Fail("the script has run " + Plural(linesRun_, "line") +
-           ", the most it may; stopped (--max-lines sets the limit)");
-      return Stop();
-    }
-    Tally& tally = tallies_[step.line];
-    ++tally.runs;
-    hostCalls_ = 0;
-    const bool show = !step.inLoop || trace;
-    const bool reported = step.kind == StepKind::kCommand || step.kind == StepKind::kAssign ||
-                          step.kind == StepKind::kDirective ||
-                          (step.kind == StepKind::kIf && !step.inLoop);
-    if (trace && reported && p.lines[step.line].callsCommands) {
-      LineReport starting = Report(step.line);
-      if (step.inLoop) starting.where = Where(step.line, 0);
-      report_.Starting(starting);
-    }
-    const Arg* args = p.args.data() + step.firstArg;
-    Value value;
+  const Observing observing(
+      calls ? host_ : nullptr,
+      options_.trace ? &ScriptRunner::ObserveAndTrace : &ScriptRunner::Observe, this);
+  // The way of a command and of a loop's next is kept short; every other
+  // step, and whatever a line says, goes out of it.
+  const Step* const steps = p.steps.data();
+  const std::size_t count = p.steps.size();
+  Tally* const tallies = tallies_.data();
+  Variables::Cell* const cells = cells_;
+  const bool quietLoops = !options_.trace;
+  for (std::size_t pc = 0; pc < count;) {
+    const Step& step = steps[pc];
     switch (step.kind) {
-      case StepKind::kCommand: {
-        const CallSite& site = p.calls[step.a];
-        std::int32_t numbers[kMaxCommandArgs];
-        for (std::size_t i = 0; i < step.argc; ++i) {
-          if (!ValueOf(args[i], &value)) return Stop();
-          numbers[i] = value.number;
-        }
-        value = Value{CallExport(site.command->address, numbers, step.argc),
-                      site.meaning == Meaning::kPixel};
-        Keep(step.target, value);
-        tally.hostCalls += hostCalls_;
-        const bool result = site.command->row.returnsValue;
-        tally.last = value;
-        tally.hasLast = result;
-        if (show) ReportRun(step, result ? ResultText(value, site.meaning) : std::string());
+      case StepKind::kJump:
+        pc = step.b;
+        continue;
+      case StepKind::kLoopEnd:
+        ReportLoop(step.a, step.b);
         ++pc;
-        break;
-      }
-      case StepKind::kAssign:
-        if (!ValueOf(args[0], &value)) return Stop();
-        Keep(step.target, value);
-        tally.hostCalls += hostCalls_;
-        tally.last = value;
-        tally.hasLast = true;
-        if (show && p.lines[step.line].callsCommands) {
-          ReportRun(step, ResultText(value,
-                                     step.a != 0 ? p.calls[step.a - 1].meaning : Meaning::kNumber));
-        }
-        ++pc;
-        break;
+        continue;
       case StepKind::kNext: {
+        if (linesLeft_-- == 0) return StopForLines(step);
         Loop& loop = loops_[step.a];
+        ++tallies[step.line].runs;
         if (loop.remaining == 0) {
           ++pc;
-          break;
+          continue;
         }
         --loop.remaining;
-        Variables::Cell& cell = cells_[step.target];
+        Variables::Cell& cell = cells[step.target];
         cell.number = FromBits(Bits(cell.number) + Bits(loop.step));
-        ++tallies_[p.steps[step.b - 1].line].passes;
+        ++tallies[loop.line].passes;
         pc = step.b;
-        break;
+        continue;
       }
-      case StepKind::kFor:
-        if (!StartFor(step, &pc)) return Stop();
-        break;
-      case StepKind::kWhile:
-      case StepKind::kIf:
-        if (!ValueOf(args[0], &value)) return Stop();
+      case StepKind::kCommand: {
+        if (linesLeft_-- == 0) return StopForLines(step);
+        current_ = &step;
+        hostCalls_ = 0;
+        if (!quietLoops) StartTrace(step);
+        std::int32_t numbers[kMaxCommandArgs];
+        const Arg* const args = p.args.data() + step.firstArg;
+        const std::size_t plain = GatherPlain(args, step.argc, cells, numbers);
+        if (plain < step.argc && !GatherRest(step, plain, numbers)) return Stop();
+        const CallSite& site = p.calls[step.a];
+        const Value value{CallExport(site.command->address, numbers, step.argc),
+                          site.meaning == Meaning::kPixel};
+        if (step.target >= 0) cells[step.target] = Variables::Cell{value.number, value.pixel, true};
+        Tally& tally = tallies[step.line];
+        ++tally.runs;
         tally.hostCalls += hostCalls_;
-        tally.passes += value.number != 0;
-        if (show && !step.inLoop && step.kind == StepKind::kIf) {
-          ReportRun(step, value.number != 0 ? "taken" : "not taken");
-        }
-        pc = value.number != 0 ? pc + 1 : step.b;
-        break;
-      case StepKind::kExit:
-        pc = step.b;
-        break;
-      case StepKind::kDirective:
-        if (!RunDirective(step)) return Stop();
+        tally.last = value;
+        if (!step.inLoop || !quietLoops) ReportCommand(step, value);
         ++pc;
-        break;
+        continue;
+      }
       default:
-        ++pc;
-        break;
+        if (linesLeft_-- == 0) return StopForLines(step);
+        current_ = &step;
+        hostCalls_ = 0;
+        if (!quietLoops) StartTrace(step);
+        ++tallies[step.line].runs;
+        if (!RunStep(step, &pc)) return Stop();
+        continue;
     }
   }
   current_ = nullptr;
   return kRunPassed;
+}
+
+bool ScriptRunner::GatherRest(const Step& step, std::size_t from, std::int32_t* numbers) {
+  const Arg* const args = program_.args.data() + step.firstArg;
+  for (std::size_t i = from; i < step.argc; ++i) {
+    Value value;
+    if (!ValueOf(args[i], &value)) return false;
+    numbers[i] = value.number;
+  }
+  return true;
+}
+
+void ScriptRunner::ReportCommand(const Step& step, Value value) {
+  const CallSite& site = program_.calls[step.a];
+  ReportRun(step, site.command->row.returnsValue ? ResultText(value, site.meaning) : std::string());
+}
+
+RunResult ScriptRunner::StopForLines(const Step& step) {
+  current_ = &step;
+  Fail("the script has run " + Plural(options_.maxLines, "line") +
+       ", the most it may; stopped (--max-lines sets the limit)");
+  return Stop();
+}
+
+bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
+  const Program& p = program_;
+  Tally& tally = tallies_[step.line];
+  const Arg* args = p.args.data() + step.firstArg;
+  const bool show = !step.inLoop || options_.trace;
+  Value value;
+  switch (step.kind) {
+    case StepKind::kAssign:
+      if (!ValueOf(args[0], &value)) return false;
+      Keep(step.target, value);
+      tally.hostCalls += hostCalls_;
+      tally.last = value;
+      if (show && p.lines[step.line].callsCommands) {
+        ReportRun(step,
+                  ResultText(value, step.a != 0 ? p.calls[step.a - 1].meaning : Meaning::kNumber));
+      }
+      ++*pc;
+      return true;
+    case StepKind::kFor:
+      return StartFor(step, pc);
+    case StepKind::kWhile:
+    case StepKind::kIf:
+      if (!ValueOf(args[0], &value)) return false;
+      tally.hostCalls += hostCalls_;
+      tally.passes += value.number != 0;
+      if (!step.inLoop && step.kind == StepKind::kIf) {
+        ReportRun(step, value.number != 0 ? "taken" : "not taken");
+      }
+      *pc = value.number != 0 ? *pc + 1 : step.b;
+      return true;
+    case StepKind::kExit:
+      *pc = step.b;
+      return true;
+    default:
+      ++*pc;
+      return RunDirective(step);
+  }
+}
+
+void ScriptRunner::StartTrace(const Step& step) {
+  const bool reported = step.kind == StepKind::kCommand || step.kind == StepKind::kAssign ||
+                        step.kind == StepKind::kDirective ||
+                        (step.kind == StepKind::kIf && !step.inLoop);
+  if (!reported || !program_.lines[step.line].callsCommands) return;
+  LineReport starting = Report(step.line);
+  if (step.inLoop) starting.where = Where(step.line, 0);
+  report_.Starting(starting);
 }
 
 bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
@@ -176,7 +229,7 @@ bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
     *pc = step.b;
     return true;
   }
-  loops_[step.a] = Loop{static_cast<std::uint64_t>(span / magnitude), by.number};
+  loops_[step.a] = Loop{static_cast<std::uint64_t>(span / magnitude), by.number, step.line};
   Keep(step.target, from);
   ++tally.passes;
   ++*pc;
@@ -400,7 +453,8 @@ LineReport ScriptRunner::Report(std::uint32_t record) const {
   report.failed = tally.failed;
   report.failuresNotShown =
       tally.failuresShown > kShownFailures ? tally.failuresShown - kShownFailures : 0;
-  if (tally.hasLast) report.last = "=> " + Shown(tally.last.number, tally.last.pixel);
+  if (line.givesValue && tally.runs > 0)
+    report.last = "=> " + Shown(tally.last.number, tally.last.pixel);
   return report;
 }
 
@@ -446,16 +500,23 @@ RunResult ScriptRunner::Stop() {
   return kRunScriptError;
 }
 
-void REFHOST_CDECL ScriptRunner::Observe(const HostCall* call, void* context) {
+void REFHOST_CDECL ScriptRunner::Observe(const HostCall*, void* context) {
   auto* self = static_cast<ScriptRunner*>(context);
-  ++self->hostCalls_;
-  if (self->options_.trace) self->report_.Called(*call);
-  if (self->hostCalls_ <= self->options_.maxHostCalls) return;
-  self->Fail("the command made more than " + Plural(self->options_.maxHostCalls, "host call") +
-             "; stopped (--max-host-calls sets the limit)");
-  self->Stop();
-  self->out_.flush();
-  if (self->options_.stop != nullptr) self->options_.stop(kRunScriptError);
+  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
+}
+
+void REFHOST_CDECL ScriptRunner::ObserveAndTrace(const HostCall* call, void* context) {
+  auto* self = static_cast<ScriptRunner*>(context);
+  self->report_.Called(*call);
+  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
+}
+
+void ScriptRunner::StopForHostCalls() {
+  Fail("the command made more than " + Plural(options_.maxHostCalls, "host call") +
+       "; stopped (--max-host-calls sets the limit)");
+  Stop();
+  out_.flush();
+  if (options_.stop != nullptr) options_.stop(kRunScriptError);
   std::_Exit(kRunScriptError);
 }
 

@@ -117,6 +117,7 @@ struct LineRecord {
   std::uint8_t depth = 0;  // how many blocks it stands in
   LineKind kind = LineKind::kCommand;
   bool callsCommands = false;   // a command of the plug-in is called on it
+  bool givesValue = false;      // an assignment, or a command with a result
   std::int32_t loop = -1;       // the record of the innermost for or while round it
   std::int32_t loopSlot = -1;   // a for line's variable
   std::int32_t loopEnd = -1;    // a for's or while's next or endwhile

@@ -87,17 +87,24 @@ class ScriptRunner {
     std::uint64_t held = 0;
     std::uint64_t failed = 0;
     std::uint64_t failuresShown = 0;
-    Value last;
-    bool hasLast = false;
+    Value last;  // what a command or assignment gave when it last ran
   };
-  // A for loop while it runs: the passes still to come and its step.
+  // A for loop while it runs: the passes still to come, its step, its line.
   struct Loop {
     std::uint64_t remaining = 0;
     std::int32_t step = 0;
+    std::uint32_t line = 0;
   };
 
   // ---- the interpreter (script_interpreter.cpp) ----
   RunResult Execute();
+  // The steps other than a command's and a next's, which Execute runs itself.
+  bool RunStep(const Step& step, std::size_t* pc);
+  // A command's arguments from `from` on, worked out; false, with the
+  // reason kept, when one cannot be.
+  bool GatherRest(const Step& step, std::size_t from, std::int32_t* numbers);
+  void ReportCommand(const Step& step, Value value);
+  RunResult StopForLines(const Step& step);
   bool ValueOf(const Arg& arg, Value* value);
   bool Evaluate(std::int32_t start, Value* value);
   bool StartFor(const Step& step, std::size_t* pc);
@@ -117,7 +124,12 @@ class ScriptRunner {
   RunResult Stop();
   // "=> 5", and when the command made a memblock the host does not have, says so.
   std::string ResultText(Value result, Meaning meaning) const;
+  // Count the host calls of the line running now (and print each, with --trace).
   static void REFHOST_CDECL Observe(const HostCall* call, void* context);
+  static void REFHOST_CDECL ObserveAndTrace(const HostCall* call, void* context);
+  [[noreturn]] void StopForHostCalls();
+  // With --trace: a line that calls the plug-in shows before its host calls.
+  void StartTrace(const Step& step);
 
   // ---- what the directives use ----
   void Say(std::string what, LineStatus status = LineStatus::kRan) {
@@ -165,8 +177,8 @@ class ScriptRunner {
   std::vector<Value> stack_;
   Variables::Cell* cells_ = nullptr;
   const Step* current_ = nullptr;  // the step running now
-  std::uint64_t linesRun_ = 0;
-  std::uint64_t hostCalls_ = 0;  // of the line running now
+  std::uint64_t linesLeft_ = 0;    // of the --max-lines budget
+  std::uint64_t hostCalls_ = 0;    // of the line running now
   std::string error_;
   std::size_t errorColumn_ = 0;
   // What the directive running now said, and the values it was given.
