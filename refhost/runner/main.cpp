@@ -6,7 +6,6 @@
 
 #include <iostream>
 #include <new>
-#include <sstream>
 #include <string>
 
 #include "refhost/companion/companion_client.h"
@@ -119,8 +118,7 @@ int main(int argc, char** argv) {
   refhost::ScriptRunner runner(plugin.Commands(), companion ? &host : nullptr, options, std::cout);
   refhost::RunResult result = refhost::kRunScriptError;
   try {
-    std::istringstream script(scriptBytes);
-    result = runner.Run(script);
+    result = runner.Run(std::move(scriptBytes));
   } catch (const std::bad_alloc&) {  // every size is bounded; this is the last guard
     std::cout << "mbc_runner: out of memory\n";
   }

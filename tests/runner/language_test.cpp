@@ -22,6 +22,11 @@ struct Row {
   bool trace = false;
 };
 
+// A failing row is named by its name, not by its bytes.
+void PrintTo(const Row& row, std::ostream* out) {
+  *out << row.name;
+}
+
 class Language : public ::testing::TestWithParam<Row> {};
 
 // Runs the row's script on a freshly bound plug-in; what it said is compared
@@ -80,12 +85,15 @@ const Row kExpressions[] = {
      "i = MBC Make Memblock Image(2, 2, 32)\nMBC Plot i, 1, 0, 0xFF123456\n"
      "c = MBC Get Pixel(i, 1, 0) and 0xFFFFFF\nprint c, MBC Exist Memblock Count + 1\n",
      0, "c = MBC Get Pixel(i, 1, 0) and 0xFFFFFF => 0x00123456 [5 host calls]\n0x00123456 2\n"},
-    {"a command's arguments as expressions",
+    {"a command's arguments as expressions, a bracket first among them",
      "i = MBC Make Memblock Image(4, 1, 32)\nx = 1\n"
-     "MBC Plot i, x * 2 + 1, x - 1, 0x7 << 8\nexpect MBC Get Pixel(i, 3, 0), 0x700\n",
+     "MBC Plot (i), x * 2 + 1, x - 1, 0x7 << 8\nexpect MBC Get Pixel(i, 3, 0), 0x700\n",
      0,
-     "MBC Plot i, x * 2 + 1, x - 1, 0x7 << 8 [5 host calls]\n"
+     "MBC Plot (i), x * 2 + 1, x - 1, 0x7 << 8 [5 host calls]\n"
      " expect MBC Get Pixel(i, 3, 0), 0x700 ok [5 host calls]\n"},
+    {"names in their letter case, a directive's word among them",
+     "img = 1\nImg = 2\nimage = img + Img\nfor c = 0xFE to 0xFF\nnext\nprint img, Img, image, c\n",
+     0, "1 2 3 0x000000FF\n"},
     {"keywords in any letter case", "FOR i = 1 TO 2\nIf i = 2\nPRINT i MOD 2, i\nEndIf\nNext\n", 0,
      "0 2\n"},
     {"division by zero", "x = 0\nprint 1 + 4 / x\n", 2, "^line 2, column 13: division by zero\n"},
@@ -111,6 +119,9 @@ const Row kBlocks[] = {
      0, "^ for i = 5 to 4 0 passes\n print i not run\n next\n7\n"},
     {"a loop up to the largest number ends", "for i = 2147483646 to 2147483647\nnext\nprint i\n", 0,
      "^ for i = 2147483646 to 2147483647 2 passes\n next\n2147483647\n"},
+    {"a loop over the whole range counts in 64 bits",
+     "n = 0\nfor i = -2147483648 to 2147483647 step 1073741824\nn = n + 1\nnext\nprint n, i\n", 0,
+     "4 1073741824\n"},
     {"a loop down to the smallest number ends",
      "n = 0\nfor i = -2147483647 to -2147483648 step -2147483648\nn = n + 1\nnext\nprint n, i\n", 0,
      "1 -2147483647\n"},
@@ -225,6 +236,11 @@ const Row kBudgets[] = {
      "^ while 1 10000000 passes\n endwhile\nline 1: the script has run 10000000 lines,"},
     {"a loop just within the budget: its for, each next, the print",
      "for i = 1 to 3\nnext\nprint i\n", 0, "3\n", 5},
+    {"a budget spent within a loop, a command its last line",
+     "for i = 1 to 3\nMBC Exist Memblock Count\nnext\n", 2,
+     "^ for i = 1 to 3 2 passes\n MBC Exist Memblock Count ran 2 times, the last => 0 [0 host "
+     "calls]\n next\nline 3 (i = 2): the script has run 4 lines,",
+     4},
     {"--trace shows every pass",
      "i = MBC Make Memblock Image(2, 1, 32)\nfor x = 0 to 1\nMBC Plot i, x, 0, 7\nnext\n", 0,
      "MemWriteDword(1, 8, 32) -> 0\n => 1 [5 host calls]\n line 3 (x = 0): MBC Plot i, x, 0, 7\n"
