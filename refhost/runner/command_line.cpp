@@ -184,7 +184,9 @@ std::string HelpText() {
       "\n"
       "Colours and pixels are shown in hexadecimal: MBC Get Pixel's results, numbers\n"
       "written in hexadecimal, values read at offset 12 and beyond (where an image\n"
-      "keeps its pixels), and variables that hold them; other values in decimal.\n"
+      "keeps its pixels), what arithmetic makes of them, and variables that hold\n"
+      "them; other values in decimal. A loop's lines are shown once, summed up, when\n"
+      "the outermost loop ends; failures as they happen.\n"
       "\n"
       "Directives:\n";
   for (const Directive& d : Directives()) {

@@ -106,7 +106,7 @@ class Compiler {
 std::uint32_t Compiler::AddStep(StepKind kind, std::int32_t target, std::uint32_t a) {
   Step step;
   step.kind = kind;
-  step.argc = static_cast<std::uint8_t>(s_.args.size());
+  step.argc = static_cast<std::uint32_t>(s_.args.size());
   step.inLoop = InLoop();
   step.target = target;
   step.line = record_;

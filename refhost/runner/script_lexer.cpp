@@ -178,13 +178,4 @@ std::string BadNumber(std::string_view text) {
   return "bad number: " + shown + " (decimal digits, or 0x and hexadecimal digits)";
 }
 
-std::size_t ColumnOf(std::string_view line, std::size_t at) {
-  std::size_t column = 1;
-  for (std::size_t i = 0; i < at && i < line.size(); ++i) {
-    // Continuation bytes of a UTF-8 character do not start a column.
-    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) ++column;
-  }
-  return column;
-}
-
 }  // namespace refhost

@@ -113,7 +113,4 @@ bool ParseNumber(std::string_view text, std::int32_t* value);
 // script takes, or "" when it is.
 std::string BadNumber(std::string_view text);
 
-// The column of byte `at` of `line`, counted in characters from 1.
-std::size_t ColumnOf(std::string_view line, std::size_t at);
-
 }  // namespace refhost

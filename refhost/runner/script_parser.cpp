@@ -88,6 +88,12 @@ LineParser::LineParser(const CommandSet& commands, Program* program, Variables* 
       names_.push_back(command.row.scriptName);
     }
   }
+  for (const std::string& name : names_) {
+    const std::string first = FirstWord(name);
+    if (std::find(firstWords_.begin(), firstWords_.end(), first) == firstWords_.end()) {
+      firstWords_.push_back(first);
+    }
+  }
   startWords_ = names_;
   for (const Directive& d : Directives()) startWords_.push_back(d.word);
   for (Keyword k :
@@ -110,6 +116,8 @@ bool LineParser::Parse(std::uint32_t number, std::size_t offset, std::size_t len
   number_ = number;
   line_ = std::string_view(program_.text).substr(offset, length);
   lexer_ = Lexer(line_);
+  columnAt_ = 0;
+  column_ = 1;
   failed_ = false;
   pendingReads_.clear();
   const std::size_t code = program_.code.size(), texts = program_.texts.size();
@@ -129,6 +137,15 @@ bool LineParser::Parse(std::uint32_t number, std::size_t offset, std::size_t len
   return true;
 }
 
+std::size_t LineParser::Column(std::size_t at) {
+  const auto starts = [this](std::size_t i) {  // a byte that starts a character
+    return (static_cast<unsigned char>(line_[i]) & 0xC0) != 0x80;
+  };
+  for (; columnAt_ < at && columnAt_ < line_.size(); ++columnAt_) column_ += starts(columnAt_);
+  for (; columnAt_ > at; --columnAt_) column_ -= starts(columnAt_ - 1);
+  return column_;
+}
+
 void LineParser::Refuse(std::size_t at, const std::string& message) {
   failed_ = true;
   mistakes_.Add(number_, Column(at), message);
@@ -145,11 +162,8 @@ bool LineParser::Unknown(std::size_t at) {
   const std::string_view rest = line_.substr(at, code.data() + code.size() - (line_.data() + at));
   const std::string nearest = NearestName(rest, startWords_);
   const std::string_view word = rest.substr(0, std::min(rest.find_first_of(" \t("), rest.size()));
-  bool command = false;
-  for (const std::string& name : names_)
-    command = command || SameNameIgnoringCase(word, FirstWord(name));
   mistakes_.Add(number_, column,
-                (command ? "unknown command: " : "unknown command or directive: ") +
+                (IsCommandWord(word) ? "unknown command: " : "unknown command or directive: ") +
                     std::string(rest) +
                     (nearest.empty() ? "" : "; did you mean \"" + nearest + "\"?"));
   return false;
@@ -198,6 +212,13 @@ const std::string* LineParser::CommandAt(std::size_t at, bool statement, std::si
   }
   if (best != nullptr) *end = at + best->size();
   return best;
+}
+
+bool LineParser::IsCommandWord(std::string_view word) const {
+  for (const std::string& first : firstWords_) {
+    if (SameNameIgnoringCase(word, first)) return true;
+  }
+  return false;
 }
 
 bool LineParser::IsDirectiveWord(std::string_view word) const {
@@ -642,12 +663,10 @@ LineParser::Info LineParser::ParsePrimary(std::size_t depth) {
         return ParseCall(*command, t.start, end, depth);
       }
       lexer_.Take();
-      for (const std::string& n : names_) {
-        if (SameNameIgnoringCase(name, FirstWord(n)) && lexer_.Peek().kind == Tok::kName &&
-            lexer_.Peek().keyword == Keyword::kNone) {
-          Unknown(t.start);
-          return failed;
-        }
+      if (IsCommandWord(name) && lexer_.Peek().kind == Tok::kName &&
+          lexer_.Peek().keyword == Keyword::kNone) {
+        Unknown(t.start);
+        return failed;
       }
       const std::int32_t slot = variables_.Slot(name);
       pendingReads_.emplace_back(slot, Column(t.start));

@@ -118,6 +118,8 @@ class LineParser {
   // the end, as at the start of a line.
   const std::string* CommandAt(std::size_t at, bool statement, std::size_t* end) const;
   bool IsDirectiveWord(std::string_view word) const;
+  // The first word of a command name ("MBC"), letters in any case.
+  bool IsCommandWord(std::string_view word) const;
   // The call site of the row `name` with `argc` arguments, or -1 with the
   // mistake recorded (a wrong count, no result where one is needed).
   std::int32_t CallSiteOf(const std::string& name, std::size_t argc, bool needsResult,
@@ -126,7 +128,9 @@ class LineParser {
   void Refuse(std::size_t at, const std::string& message);
   bool Unexpected(const Token& token, const char* wanted);
   bool Unknown(std::size_t at);
-  std::size_t Column(std::size_t at) const { return ColumnOf(line_, at); }
+  // The column of byte `at`, walked to from the last one asked for, so that
+  // a long line costs time in its length, not in its length squared.
+  std::size_t Column(std::size_t at);
 
   const CommandSet& commands_;
   Program& program_;
@@ -135,9 +139,12 @@ class LineParser {
   Mistakes& mistakes_;
   std::vector<std::string> names_;       // the command table's names, each once
   std::vector<std::string> startWords_;  // every word a line may start with
+  std::vector<std::string> firstWords_;  // the first words of the command names
   std::uint32_t number_ = 0;
   std::string_view line_;
   Lexer lexer_{""};
+  std::size_t columnAt_ = 0;  // the last byte Column() was asked for, and its column
+  std::size_t column_ = 1;
   bool failed_ = false;
   bool calls_ = false;     // the expression being read calls a command
   std::size_t stack_ = 0;  // values on the stack at this point of an expression

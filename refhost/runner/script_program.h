@@ -84,8 +84,8 @@ enum class StepKind : std::uint8_t {
 
 struct Step {
   StepKind kind = StepKind::kJump;
-  std::uint8_t argc = 0;
   bool inLoop = false;  // inside a for or while: its runs are summed, not shown one by one
+  std::uint32_t argc = 0;
   std::int32_t target = -1;
   std::uint32_t line = 0;  // the record of its line, for the steps that have one
   std::uint32_t firstArg = 0;

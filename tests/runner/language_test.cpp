@@ -241,6 +241,8 @@ const Row kBudgets[] = {
      "^ for i = 1 to 3 2 passes\n MBC Exist Memblock Count ran 2 times, the last => 0 [0 host "
      "calls]\n next\nline 3 (i = 2): the script has run 4 lines,",
      4},
+    {"a line of 300,000 arguments is read in a time in step with its length",
+     "array 1" + Repeated(", 7", 300000) + "\n", 0, "host array 1: 300000 bytes\n"},
     {"--trace shows every pass",
      "i = MBC Make Memblock Image(2, 1, 32)\nfor x = 0 to 1\nMBC Plot i, x, 0, 7\nnext\n", 0,
      "MemWriteDword(1, 8, 32) -> 0\n => 1 [5 host calls]\n line 3 (x = 0): MBC Plot i, x, 0, 7\n"
