@@ -117,6 +117,14 @@ const Directive* FindDirective(std::string_view word) {
   return nullptr;
 }
 
+bool IsFileArgument(const Directive& directive, std::size_t index) {
+  for (const char* form : directive.forms) {
+    const std::string_view letters = form + (*form == '=');
+    if (index < letters.size() && letters[index] == 'f') return true;
+  }
+  return false;
+}
+
 std::string CheckDirective(std::string_view word, bool keepsValue,
                            const std::vector<DirectiveArgument>& args) {
   const Directive* d = FindDirective(word);

@@ -35,6 +35,9 @@ const std::vector<Directive>& Directives();
 // The directive of that word (letters in any case), or null.
 const Directive* FindDirective(std::string_view word);
 
+// Whether argument `index` of the directive is a file name in one of its forms.
+bool IsFileArgument(const Directive& directive, std::size_t index);
+
 // An argument of a directive line as the check sees it: a value, or a text.
 struct DirectiveArgument {
   bool isText;

@@ -62,8 +62,11 @@ bool ScriptRunner::ImageMemblock(std::int32_t n, const char* purpose, RgbImage* 
 bool ScriptRunner::WriteOutput(const RgbImage& image, const std::string& name, std::string* full) {
   const std::string path = options_.outputFolder + "/" + name;
   *full = FullPath(path);
-  for (const auto& [line, golden] : program_.goldens) {
-    if (!SameFile(path, options_.scriptFolder + "/" + golden)) continue;
+  for (const auto& [line, directive, golden] : program_.files) {
+    if (std::string_view(Directives()[directive].word) != "expect_image" ||
+        !SameFile(path, options_.scriptFolder + "/" + golden)) {
+      continue;
+    }
     error_ = *full + " is the golden file that expect_image on line " + std::to_string(line) +
              " compares with, and the runner never writes over a golden file: use another "
              "name or output folder (--update-golden writes golden files)";

@@ -318,9 +318,10 @@ void Compiler::Line(std::uint32_t number, std::size_t offset, std::size_t length
     AddStep(StepKind::kCommand, target, static_cast<std::uint32_t>(s_.call));
   } else {
     AddStep(StepKind::kDirective, target, static_cast<std::uint32_t>(s_.directive));
-    if (std::string_view(Directives()[s_.directive].word) == "expect_image" &&
-        s_.args[1].kind == Arg::Kind::kText) {
-      program_.goldens.emplace_back(number, program_.texts[s_.args[1].value]);
+    const Directive& d = Directives()[s_.directive];
+    for (std::size_t i = 0; i < s_.args.size(); ++i) {
+      if (s_.args[i].kind != Arg::Kind::kText || !IsFileArgument(d, i)) continue;
+      program_.files.push_back({number, s_.directive, program_.texts[s_.args[i].value]});
     }
   }
 }

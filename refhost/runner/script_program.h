@@ -144,8 +144,14 @@ struct Program {
   std::vector<std::string> texts;
   std::uint32_t loops = 0;       // for lines, each with its state while it runs
   std::uint32_t stackDepth = 0;  // the most values an expression holds at once
-  // Every expect_image line with a file name: its line number and the name.
-  std::vector<std::pair<std::uint32_t, std::string>> goldens;
+  // Every file name a directive gives (a golden file, a PNG file to read, a
+  // file to save), with its line and the directive's index in Directives().
+  struct NamedFile {
+    std::uint32_t line;
+    std::int32_t directive;
+    std::string name;
+  };
+  std::vector<NamedFile> files;
   // By slot: the first line that sets the variable (0: none in this script).
   std::vector<std::uint32_t> firstSet;
 

@@ -80,8 +80,8 @@ bool WellFormed(const refhost::Program& p) {
     while (at < p.code.size() && p.code[at].op != refhost::Op::kEnd) ++at;
     if (at == p.code.size()) return false;
   }
-  for (const auto& golden : p.goldens) {
-    if (!StaysBelow(golden.second)) return false;
+  for (const auto& file : p.files) {
+    if (!StaysBelow(file.name)) return false;
   }
   return true;
 }
