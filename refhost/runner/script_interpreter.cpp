@@ -15,9 +15,6 @@
 namespace refhost {
 namespace {
 
-// Failures of one line inside a loop shown as they happen; the rest are counted.
-constexpr std::uint64_t kShownFailures = 10;
-
 // Two's-complement arithmetic that wraps, computed without undefined behaviour.
 std::int32_t FromBits(std::uint32_t bits) {
   return static_cast<std::int32_t>(bits);
@@ -152,18 +149,6 @@ bool ScriptRunner::GatherRest(const Step& step, std::size_t from, std::int32_t* 
   return true;
 }
 
-void ScriptRunner::ReportCommand(const Step& step, Value value) {
-  const CallSite& site = program_.calls[step.a];
-  ReportRun(step, site.command->row.returnsValue ? ResultText(value, site.meaning) : std::string());
-}
-
-RunResult ScriptRunner::StopForLines(const Step& step) {
-  current_ = &step;
-  Fail("the script has run " + Plural(options_.maxLines, "line") +
-       ", the most it may; stopped (--max-lines sets the limit)");
-  return Stop();
-}
-
 bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
   const Program& p = program_;
   Tally& tally = tallies_[step.line];
@@ -203,16 +188,6 @@ bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
   }
 }
 
-void ScriptRunner::StartTrace(const Step& step) {
-  const bool reported = step.kind == StepKind::kCommand || step.kind == StepKind::kAssign ||
-                        step.kind == StepKind::kDirective ||
-                        (step.kind == StepKind::kIf && !step.inLoop);
-  if (!reported || !program_.lines[step.line].callsCommands) return;
-  LineReport starting = Report(step.line);
-  if (step.inLoop) starting.where = Where(step.line, 0);
-  report_.Starting(starting);
-}
-
 bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
   const Arg* args = program_.args.data() + step.firstArg;
   Value from, to, by;
@@ -234,144 +209,6 @@ bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
   ++tally.passes;
   ++*pc;
   return true;
-}
-
-bool ScriptRunner::ValueOf(const Arg& arg, Value* value) {
-  switch (arg.kind) {
-    case Arg::Kind::kConst:
-      *value = Value{arg.value, arg.pixel};
-      return true;
-    case Arg::Kind::kVar: {
-      const Variables::Cell& cell = cells_[arg.value];
-      if (!cell.set) return Unset(arg.value);
-      *value = Value{cell.number, cell.pixel};
-      return true;
-    }
-    default:
-      return Evaluate(arg.value, value);
-  }
-}
-
-bool ScriptRunner::Evaluate(std::int32_t start, Value* value) {
-  const Operation* code = program_.code.data();
-  Value* top = stack_.data() - 1;  // the value on top of the stack
-  for (std::size_t pc = static_cast<std::size_t>(start);; ++pc) {
-    const Operation& o = code[pc];
-    if (o.op >= Op::kAdd && o.op <= Op::kGe) {
-      const Value right = *top--;
-      const std::int32_t a = top->number, b = right.number;
-      const std::uint32_t ua = Bits(a), ub = Bits(b);
-      top->pixel = o.op < Op::kEq && (top->pixel || right.pixel);
-      switch (o.op) {
-        case Op::kAdd:
-          top->number = FromBits(ua + ub);
-          break;
-        case Op::kSub:
-          top->number = FromBits(ua - ub);
-          break;
-        case Op::kMul:
-          top->number = FromBits(ua * ub);
-          break;
-        case Op::kDiv:
-        case Op::kMod:
-          if (b == 0)
-            return Fail(o.op == Op::kDiv ? "division by zero"
-                                         : "mod 0: the remainder of a division by zero",
-                        o.operand);
-          if (a == INT32_MIN && b == -1) {
-            if (o.op == Op::kDiv)
-              return Fail("-2147483648 / -1 is 2147483648, which 32 bits do not hold", o.operand);
-            top->number = 0;
-          } else {
-            top->number = o.op == Op::kDiv ? a / b : a % b;
-          }
-          break;
-        case Op::kShl:
-        case Op::kShr:
-          if (b < 0 || b > 31) {
-            return Fail("a shift by " + std::to_string(b) + ": shifts count 0 to 31", o.operand);
-          }
-          top->number = FromBits(o.op == Op::kShl ? ua << b : ua >> b);
-          break;
-        case Op::kAnd:
-          top->number = FromBits(ua & ub);
-          break;
-        case Op::kOr:
-          top->number = FromBits(ua | ub);
-          break;
-        case Op::kXor:
-          top->number = FromBits(ua ^ ub);
-          break;
-        case Op::kEq:
-          top->number = a == b;
-          break;
-        case Op::kNe:
-          top->number = a != b;
-          break;
-        case Op::kLt:
-          top->number = a < b;
-          break;
-        case Op::kGt:
-          top->number = a > b;
-          break;
-        case Op::kLe:
-          top->number = a <= b;
-          break;
-        default:
-          top->number = a >= b;
-          break;
-      }
-      continue;
-    }
-    switch (o.op) {
-      case Op::kEnd:
-        *value = *top;
-        return true;
-      case Op::kConst:
-        *++top = Value{o.operand, o.pixel};
-        break;
-      case Op::kVar: {
-        const Variables::Cell& cell = cells_[o.operand];
-        if (!cell.set) return Unset(o.operand);
-        *++top = Value{cell.number, cell.pixel};
-        break;
-      }
-      case Op::kCall: {
-        const CallSite& site = program_.calls[o.operand];
-        const std::size_t argc = site.command->row.ParamCount();
-        std::int32_t numbers[kMaxCommandArgs];
-        top -= argc;
-        for (std::size_t i = 0; i < argc; ++i) numbers[i] = top[1 + i].number;
-        *++top = Value{CallExport(site.command->address, numbers, argc),
-                       site.meaning == Meaning::kPixel};
-        break;
-      }
-      case Op::kNeg:
-        top->number = FromBits(0u - Bits(top->number));
-        break;
-      case Op::kComplement:
-        top->number = FromBits(~Bits(top->number));
-        break;
-      case Op::kLogicalNot:
-        *top = Value{top->number == 0, false};
-        break;
-      case Op::kToBool:
-        *top = Value{top->number != 0, false};
-        break;
-      case Op::kAndThen:
-      case Op::kOrElse:
-        // The left side decides: "&&" stops at a 0, "||" at anything else.
-        if ((top->number == 0) == (o.op == Op::kAndThen)) {
-          *top = Value{top->number != 0, false};
-          pc = static_cast<std::size_t>(o.operand) - 1;
-        } else {
-          --top;
-        }
-        break;
-      default:
-        break;
-    }
-  }
 }
 
 bool ScriptRunner::RunDirective(const Step& step) {
@@ -410,114 +247,6 @@ bool ScriptRunner::RunDirective(const Step& step) {
     ReportFailure(step);
   }
   return true;
-}
-
-bool ScriptRunner::Fail(std::string why, std::size_t column) {
-  error_ = std::move(why);
-  errorColumn_ = column;
-  return false;
-}
-
-bool ScriptRunner::Unset(std::int32_t slot) {
-  const std::uint32_t set = program_.firstSet[slot];
-  return Fail(variables_.Name(slot) + " has no value yet" +
-              (set != 0 ? " (line " + std::to_string(set) + " is the first to set it)" : ""));
-}
-
-std::string ScriptRunner::Where(std::uint32_t record, std::size_t column) const {
-  std::string where = "line " + std::to_string(program_.lines[record].number);
-  if (column != 0) where += ", column " + std::to_string(column);
-  std::string values;
-  for (std::int32_t r = program_.lines[record].loop; r >= 0; r = program_.lines[r].loop) {
-    const std::int32_t slot = program_.lines[r].loopSlot;
-    if (slot < 0 || !cells_[slot].set) continue;
-    values += (values.empty() ? "" : ", ") + variables_.Name(slot) + " = " +
-              Shown(cells_[slot].number, cells_[slot].pixel);
-  }
-  return values.empty() ? where : where + " (" + values + ")";
-}
-
-LineReport ScriptRunner::Report(std::uint32_t record) const {
-  const LineRecord& line = program_.lines[record];
-  const Tally& tally = tallies_[record];
-  LineReport report;
-  report.number = line.number;
-  report.source = Escaped(program_.SourceOf(line));
-  report.depth = line.depth;
-  report.kind = line.kind;
-  report.showsHostCalls = line.callsCommands && host_ != nullptr;
-  report.hostCalls = tally.hostCalls;
-  report.runs = tally.runs;
-  report.passes = tally.passes;
-  report.held = tally.held;
-  report.failed = tally.failed;
-  report.failuresNotShown =
-      tally.failuresShown > kShownFailures ? tally.failuresShown - kShownFailures : 0;
-  if (line.givesValue && tally.runs > 0)
-    report.last = "=> " + Shown(tally.last.number, tally.last.pixel);
-  return report;
-}
-
-void ScriptRunner::ReportRun(const Step& step, std::string said) {
-  LineReport report = Report(step.line);
-  report.hostCalls = hostCalls_;
-  report.said = std::move(said);
-  report.status = status_;
-  report.details = details_;
-  status_ = LineStatus::kRan;
-  details_.clear();
-  if (step.inLoop) report.where = Where(step.line, 0);
-  report_.Ran(report);
-}
-
-void ScriptRunner::ReportFailure(const Step& step) {
-  ReportRun(step, said_);
-}
-
-void ScriptRunner::ReportLoop(std::uint32_t first, std::uint32_t last) {
-  std::vector<LineReport> lines;
-  for (std::uint32_t record = first; record <= last; ++record) lines.push_back(Report(record));
-  report_.LoopEnded(lines);
-}
-
-void ScriptRunner::ReportLoopAround(std::uint32_t record) {
-  // A while's line runs in each pass of its loop; a for's before its first.
-  const LineRecord& line = program_.lines[record];
-  std::int32_t outermost =
-      line.kind == LineKind::kWhile ? static_cast<std::int32_t>(record) : line.loop;
-  while (outermost >= 0 && program_.lines[outermost].loop >= 0) {
-    outermost = program_.lines[outermost].loop;
-  }
-  if (outermost < 0) return;
-  const std::int32_t end = program_.lines[outermost].loopEnd;
-  ReportLoop(static_cast<std::uint32_t>(outermost), static_cast<std::uint32_t>(end));
-}
-
-RunResult ScriptRunner::Stop() {
-  ReportLoopAround(current_->line);
-  report_.Stopped(Where(current_->line, errorColumn_), error_);
-  current_ = nullptr;
-  return kRunScriptError;
-}
-
-void REFHOST_CDECL ScriptRunner::Observe(const HostCall*, void* context) {
-  auto* self = static_cast<ScriptRunner*>(context);
-  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
-}
-
-void REFHOST_CDECL ScriptRunner::ObserveAndTrace(const HostCall* call, void* context) {
-  auto* self = static_cast<ScriptRunner*>(context);
-  self->report_.Called(*call);
-  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
-}
-
-void ScriptRunner::StopForHostCalls() {
-  Fail("the command made more than " + Plural(options_.maxHostCalls, "host call") +
-       "; stopped (--max-host-calls sets the limit)");
-  Stop();
-  out_.flush();
-  if (options_.stop != nullptr) options_.stop(kRunScriptError);
-  std::_Exit(kRunScriptError);
 }
 
 }  // namespace refhost

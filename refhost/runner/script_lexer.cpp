@@ -131,6 +131,11 @@ void Lexer::Advance() {
   at_ = end;
 }
 
+bool IsBadNumber(const Token& token, std::string_view text) {
+  return token.kind == Tok::kBad && token.problem == nullptr && !text.empty() && text[0] >= '0' &&
+         text[0] <= '9';
+}
+
 bool ParseNumber(std::string_view text, std::int32_t* value) {
   bool negative = false;
   if (!text.empty() && text.front() == '-') {

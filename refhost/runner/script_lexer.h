@@ -104,6 +104,9 @@ bool IsNameChar(char c);
 Keyword KeywordOf(std::string_view name);
 const char* KeywordName(Keyword keyword);
 
+// A bad token that was meant as a number: "12z", "4.5", "0x1FFFFFFFF".
+bool IsBadNumber(const Token& token, std::string_view text);
+
 // Parses a number as the script writes it, with an optional "-": decimal or
 // "0x" hexadecimal, -2147483648 to 4294967295 (the upper half as the 32-bit
 // pattern it spells); false when it is not one or lies outside that range.

@@ -106,6 +106,8 @@ class LineParser {
   bool ParseValue(Statement* s, Arg* arg);
   bool ExpectEnd(const char* after);
 
+  // Expressions (script_expressions.cpp).
+  static bool IsBinaryOperator(const Token& t);
   Info ParseExpression(std::size_t depth);
   Info ParseLevel(int level, std::size_t depth);
   Info ParseUnary(std::size_t depth);

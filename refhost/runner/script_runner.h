@@ -59,6 +59,9 @@ struct DirectiveStep {
   std::int32_t target;                           // the variable it keeps a value in, or -1
 };
 
+// Failures of one line inside a loop shown as they happen; the rest are counted.
+constexpr std::uint64_t kShownFailures = 10;
+
 class ScriptRunner {
  public:
   // `host` may be null: the companion library is missing, the commands still
@@ -96,7 +99,8 @@ class ScriptRunner {
     std::uint32_t line = 0;
   };
 
-  // ---- the interpreter (script_interpreter.cpp) ----
+  // ---- the interpreter (script_interpreter.cpp, script_evaluator.cpp and,
+  // for what it tells, script_reports.cpp) ----
   RunResult Execute();
   // The steps other than a command's and a next's, which Execute runs itself.
   bool RunStep(const Step& step, std::size_t* pc);
