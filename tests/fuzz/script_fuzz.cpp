@@ -88,13 +88,18 @@ bool WellFormed(const refhost::Program& p) {
 
 struct Stopped {};
 
+// A folder of its own for what the scripts read and write, gone at the end.
 const std::string& Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/mbc_script_fuzz.XXXXXX";
-    if (mkdtemp(name) == nullptr) std::abort();
-    return std::string(name);
-  }();
-  return folder;
+  static const struct Made {
+    Made() {
+      char name[] = "/tmp/mbc_script_fuzz.XXXXXX";
+      if (mkdtemp(name) == nullptr) std::abort();
+      path = name;
+    }
+    ~Made() { std::filesystem::remove_all(path); }
+    std::string path;
+  } folder;
+  return folder.path;
 }
 
 }  // namespace
