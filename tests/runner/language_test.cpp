@@ -134,6 +134,10 @@ const Row kBlocks[] = {
      "^-1\n2\n-3\n4\n while 1 5 passes\n n = n + 1 ran 5 times, the last => 5\n if n mod 2 = 0 "
      "taken 2 of 5 times\n print n ran 2 times\n elseif n = 5 taken 1 of 3 times\n exit ran 1 "
      "time\n else\n print -n ran 2 times\n endif\n endwhile\nafter 5\n"},
+    {"exit leaves the innermost loop, its variable as it was",
+     "n = 0\nfor y = 1 to 3\nfor x = 1 to 9\nif x = 2\nexit\nendif\nn = n + 1\nnext\nnext\n"
+     "print n, x, y\n",
+     0, "3 2 3\n"},
     {"if outside loops says whether it was taken",
      "x = 3\nif x > 5\nprint \"big\"\nelseif x > 2\nprint \"middle\"\nelse\nprint "
      "\"small\"\nendif\n",
