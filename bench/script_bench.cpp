@@ -209,6 +209,9 @@ void Print(std::FILE* out, const bench::PairedResult& t, const Counted& c, const
                bench::StopName(t.stop));
   std::fprintf(out, "%-28s %12.0f %11.0f-%-11.0f\n", "lines per second", perSecond,
                kLines / (t.commandTimes.high / 1000), kLines / (t.commandTimes.low / 1000));
+  std::fprintf(out, "the fastest runs: %.3f ms against %.3f ms, %.3f; %.0f lines per second\n",
+               t.commandFastestMs, t.floorFastestMs, t.commandFastestMs / t.floorFastestMs,
+               kLines / (t.commandFastestMs / 1000));
   if (!c.counted) return;
   std::fprintf(out, "\nInstructions of one run of the script, by where they ran:\n\n");
   std::fprintf(out, "%-10s %14s %14s\n", "", "per line run", "per plot");
@@ -231,6 +234,8 @@ bool WriteJson(const std::string& path, const bench::PairedResult& t, const Coun
                t.pairs, bench::StopName(t.stop), t.ratio.median, t.ratio.low, t.ratio.high,
                kLines / (t.commandMs / 1000), kLines / (t.commandTimes.high / 1000),
                kLines / (t.commandTimes.low / 1000));
+  std::fprintf(out, ", \"fastest_ratio\": %.6g, \"fastest_lines_per_second\": %.10g",
+               t.commandFastestMs / t.floorFastestMs, kLines / (t.commandFastestMs / 1000));
   if (c.counted) {
     std::fprintf(out, ", \"instructions\": %llu, \"direct_per_plot\": %.6g",
                  static_cast<unsigned long long>(c.script), c.directPerPlot);

@@ -29,6 +29,8 @@ check(0 < f["ci_low"] <= f["ratio"] <= f["ci_high"], f"the interval does not hol
 low, rate, high = f["lines_per_second_low"], f["lines_per_second"], f["lines_per_second_high"]
 check(0 < low <= rate <= high, f"lines per second {rate} outside {low}-{high}")
 check(f"{f['ratio']:.3f}" in console and f"{rate:.0f}" in console, "the console shows other figures")
+check(0 < f["fastest_ratio"] and rate <= f["fastest_lines_per_second"],
+      "the fastest run is slower than the median")
 if "--instructions" in sys.argv:
     parts = [f[part + "_per_line"] for part in ("runner", "plugin", "store", "other")]
     check(all(p >= 0 for p in parts) and min(parts[:3]) > 0, f"instructions per line {parts}")
