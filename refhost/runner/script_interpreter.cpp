@@ -244,7 +244,7 @@ bool ScriptRunner::RunDirective(const Step& step) {
     ReportRun(step, said_);
   } else if (status_ == LineStatus::kFailed || d.showsEachRun) {
     if (status_ == LineStatus::kFailed && tally.failuresShown++ >= kShownFailures) return true;
-    ReportFailure(step);
+    ReportRun(step, said_);
   }
   return true;
 }

@@ -90,10 +90,6 @@ void ScriptRunner::ReportRun(const Step& step, std::string said) {
   report_.Ran(report);
 }
 
-void ScriptRunner::ReportFailure(const Step& step) {
-  ReportRun(step, said_);
-}
-
 void ScriptRunner::ReportLoop(std::uint32_t first, std::uint32_t last) {
   std::vector<LineReport> lines;
   for (std::uint32_t record = first; record <= last; ++record) lines.push_back(Report(record));

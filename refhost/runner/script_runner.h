@@ -121,7 +121,6 @@ class ScriptRunner {
   std::string Where(std::uint32_t record, std::size_t column) const;
   LineReport Report(std::uint32_t record) const;
   void ReportRun(const Step& step, std::string said);
-  void ReportFailure(const Step& step);
   // The outermost loop round `record` so far, when there is one.
   void ReportLoopAround(std::uint32_t record);
   void ReportLoop(std::uint32_t first, std::uint32_t last);
