@@ -200,7 +200,7 @@ void Compiler::Line(std::uint32_t number, std::size_t offset, std::size_t length
   const bool emit = read && Emitting();
 
   if (kind == LineKind::kFor || kind == LineKind::kWhile || kind == LineKind::kIf) {
-    if (blocks_.size() == kMostBlockDepth) {
+    if (blocks_.size() >= kMostBlockDepth) {
       Add(s_.column, "blocks nest " + std::to_string(kMostBlockDepth) + " deep at most");
     }
     Block block;
