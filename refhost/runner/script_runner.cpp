@@ -85,7 +85,11 @@ std::string ArgumentCounts(const CommandSet& plugin, const std::string& name, st
 
 ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
                            RunnerOptions options, std::ostream& out)
-    : plugin_(plugin), host_(host), options_(std::move(options)), out_(out) {
+    : plugin_(plugin),
+      host_(host),
+      options_(std::move(options)),
+      out_(out),
+      budget_(options_.maxHostCalls, options_.maxRunHostCalls) {
   for (const PluginCommand& command : plugin_.Commands()) {
     commandNames_.push_back(command.row.scriptName);
   }
@@ -222,12 +226,9 @@ bool ScriptRunner::RunCommand(const Statement& statement, const std::string& sou
 
 void REFHOST_CDECL ScriptRunner::Observe(const HostCall* call, void* context) {
   auto* self = static_cast<ScriptRunner*>(context);
-  ++self->hostCalls_;
   if (self->options_.trace) self->out_ << "      " << Describe(*call, true) << "\n";
-  if (self->hostCalls_ <= self->options_.maxHostCalls) return;
-  self->out_ << "line " << self->lineNumber_ << ": the command made more than "
-             << Plural(self->options_.maxHostCalls, "host call")
-             << "; stopped (--max-host-calls sets the limit)\n";
+  if (self->budget_.Spend()) return;
+  self->out_ << "line " << self->lineNumber_ << ": " << self->budget_.Passed() << "\n";
   self->out_.flush();
   if (self->options_.stop != nullptr) self->options_.stop(kRunScriptError);
   std::_Exit(kRunScriptError);
@@ -237,7 +238,7 @@ void ScriptRunner::CallAndReport(const void* address, const std::string& exportN
                                  const std::vector<std::int32_t>& args, const Statement& statement,
                                  const std::string& source, bool showResult) {
   if (options_.trace) out_ << "  " << source << "\n";
-  hostCalls_ = 0;
+  budget_.StartCommand();
   if (host_ != nullptr) host_->SetCallObserver(&ScriptRunner::Observe, this);
   const std::int32_t result = CallExport(address, args);
   if (host_ != nullptr) host_->SetCallObserver(nullptr, nullptr);
@@ -250,7 +251,7 @@ void ScriptRunner::CallAndReport(const void* address, const std::string& exportN
       host_->MemblockExists(result) == 0) {
     out_ << ", but the host has no memblock " << result;
   }
-  if (host_ != nullptr) out_ << "  [" << Plural(hostCalls_, "host call") << "]";
+  if (host_ != nullptr) out_ << "  [" << Plural(budget_.CommandCalls(), "host call") << "]";
   out_ << "\n";
 }
 

@@ -15,6 +15,7 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/host_call_budget.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_line.h"
 
@@ -27,8 +28,10 @@ enum RunResult : int {
   kRunSetUpFailed = 3,  // the output folder cannot be made
 };
 
-// A command that makes more host calls than this is stopped, by default.
+// A command that makes more host calls than this is stopped, by default; and
+// so is a run that makes more than this in all.
 constexpr std::uint64_t kDefaultMaxHostCalls = 100000000;
+constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
 
 struct RunnerOptions {
   std::string scriptFolder = ".";  // where PNG files and golden files are read from
@@ -38,8 +41,10 @@ struct RunnerOptions {
   // as the golden file and passes.
   bool updateGolden = false;
   std::uint64_t maxHostCalls = kDefaultMaxHostCalls;
+  std::uint64_t maxRunHostCalls = kDefaultMaxRunHostCalls;
   // Ends the process with `status` once a command has made more host calls
-  // than maxHostCalls and the message is out. It must not return: the command
+  // than maxHostCalls, or the run more than maxRunHostCalls, and the message
+  // is out. It must not return: the command
   // is cut off in the middle and nothing may call into it again.
   void (*stop)(int status) = nullptr;  // null: std::_Exit
 };
@@ -128,7 +133,7 @@ class ScriptRunner {
   std::string error_;
   int lineNumber_ = 0;
   int failures_ = 0;
-  std::uint64_t hostCalls_ = 0;  // of the command running now
+  HostCallBudget budget_;
 };
 
 }  // namespace refhost
