@@ -43,26 +43,12 @@ Meaning MeaningOf(const std::string& exportName) {
 }
 
 // The line without its comment and surrounding blanks, as it is echoed.
-std::string Code(const std::string& line) {
-  std::string code = line.substr(0, line.find('#'));
+std::string Code(std::string_view line) {
+  std::string code(line.substr(0, line.find('#')));
   const auto notBlank = [](char c) { return c != ' ' && c != '\t' && c != '\r'; };
   code.erase(code.begin(), std::find_if(code.begin(), code.end(), notBlank));
   code.erase(std::find_if(code.rbegin(), code.rend(), notBlank).base(), code.end());
   return Escaped(code);
-}
-
-// The lines of the script's text; a CR before each LF is dropped.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    if (!lines.back().empty() && lines.back().back() == '\r' && end < text.size()) {
-      lines.back().pop_back();
-    }
-    start = end + 1;
-  }
-  return lines;
 }
 
 // "MBC Box takes 7 arguments (Memblock Number, ...), not 6".
@@ -96,11 +82,14 @@ ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host
 }
 
 RunResult ScriptRunner::Run(std::istream& script) {
-  const std::string bytes{std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()};
   std::string text;
-  if (!DecodeScript(bytes, &text, &error_)) {
-    out_ << error_ << "\n";
-    return kRunScriptError;
+  {
+    const std::string bytes{std::istreambuf_iterator<char>(script),
+                            std::istreambuf_iterator<char>()};
+    if (!DecodeScript(bytes, &text, &error_)) {
+      out_ << error_ << "\n";
+      return kRunScriptError;
+    }
   }
   bool made = false;
   if (!EnsureFolder(options_.outputFolder, &made, &error_)) {
@@ -108,10 +97,10 @@ RunResult ScriptRunner::Run(std::istream& script) {
     return kRunSetUpFailed;
   }
   if (made) out_ << "output folder " << Escaped(FullPath(options_.outputFolder)) << " made\n";
-  const std::vector<std::string> lines = Lines(text);
-  FindGoldens(lines);
+  FindGoldens(text);
   const std::vector<std::string> directives = DirectiveWords();
-  for (const std::string& line : lines) {
+  ScriptLines lines(text);
+  for (std::string_view line; lines.Next(&line);) {
     ++lineNumber_;
     const ParsedLine parsed = ParseScriptLine(line, commandNames_, directives);
     if (!parsed.ok) error_ = parsed.error;
@@ -132,10 +121,11 @@ RunResult ScriptRunner::Run(std::istream& script) {
   return kRunPassed;
 }
 
-void ScriptRunner::FindGoldens(const std::vector<std::string>& lines) {
+void ScriptRunner::FindGoldens(std::string_view text) {
   goldens_.clear();
   int number = lineNumber_;
-  for (const std::string& line : lines) {
+  ScriptLines lines(text);
+  for (std::string_view line; lines.Next(&line);) {
     ++number;
     if (line.find("expect_image") == std::string::npos) continue;
     const ParsedLine parsed = ParseScriptLine(line, commandNames_, {"expect_image"});

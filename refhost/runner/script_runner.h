@@ -116,8 +116,8 @@ class ScriptRunner {
   // Writes the golden file of expect_image `name` anew (--update-golden).
   bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& source,
                    const std::string& why);
-  // The expect_image lines of `lines` and their golden files.
-  void FindGoldens(const std::vector<std::string>& lines);
+  // The expect_image lines of the script's text and their golden files.
+  void FindGoldens(std::string_view text);
 
   const CommandSet& plugin_;
   const CompanionClient* host_;
