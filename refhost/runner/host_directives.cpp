@@ -53,7 +53,7 @@ bool ScriptRunner::MakePicture(const DirectiveStep& step) {
   std::string from;
   if (v.size() == 1) {
     const std::string& name = step.statement.args[1].text;
-    if (!ReadPng(options_.scriptFolder + "/" + name, kLargestResourceSide, &width, &height, &pixels,
+    if (!ReadPng(PathBelow(scriptFolder_, name), kLargestResourceSide, &width, &height, &pixels,
                  &error_)) {
       return false;
     }

@@ -91,13 +91,10 @@ RunResult ScriptRunner::Run(std::istream& script) {
       return kRunScriptError;
     }
   }
-  bool made = false;
-  if (!EnsureFolder(options_.outputFolder, &made, &error_)) {
-    out_ << "no output folder: " << Escaped(error_) << "\n";
+  if (!SetUpFiles(text)) {
+    out_ << Escaped(error_) << "\n";
     return kRunSetUpFailed;
   }
-  if (made) out_ << "output folder " << Escaped(FullPath(options_.outputFolder)) << " made\n";
-  FindGoldens(text);
   const std::vector<std::string> directives = DirectiveWords();
   ScriptLines lines(text);
   for (std::string_view line; lines.Next(&line);) {
@@ -121,19 +118,41 @@ RunResult ScriptRunner::Run(std::istream& script) {
   return kRunPassed;
 }
 
-void ScriptRunner::FindGoldens(std::string_view text) {
-  goldens_.clear();
-  int number = lineNumber_;
+bool ScriptRunner::SetUpFiles(std::string_view text) {
+  bool made = false;
+  if (!OpenFolder(options_.scriptFolder, false, &scriptFolder_, &made, &error_)) {
+    error_ = "no script folder: " + error_;
+    return false;
+  }
+  if (!OpenFolder(options_.outputFolder, true, &outputFolder_, &made, &error_)) {
+    error_ = "no output folder: " + error_;
+    return false;
+  }
+  if (made) out_ << "output folder " << Escaped(outputFolder_.full) << " made\n";
+  if (!options_.script.empty()) {
+    guard_.Protect(options_.script, GoldenGuard::Role::kScript);
+  }
+  // Every line that names a PNG file to read or a golden file, wherever it
+  // stands: a save may come before the line that names its file.
   ScriptLines lines(text);
+  int number = lineNumber_;
   for (std::string_view line; lines.Next(&line);) {
     ++number;
-    if (line.find("expect_image") == std::string::npos) continue;
-    const ParsedLine parsed = ParseScriptLine(line, commandNames_, {"expect_image"});
-    const Statement& s = parsed.statement;
-    if (parsed.ok && s.kind == Statement::Kind::Directive && CheckDirective(s).empty()) {
-      goldens_[number] = options_.scriptFolder + "/" + s.args[1].text;
+    if (line.find("image") == std::string::npos && line.find("bitmap") == std::string::npos) {
+      continue;
     }
+    const ParsedLine parsed =
+        ParseScriptLine(line, commandNames_, {"expect_image", "image", "bitmap"});
+    const Statement& s = parsed.statement;
+    if (!parsed.ok || s.kind != Statement::Kind::Directive || s.args.size() != 2 ||
+        s.args[1].kind != Operand::Kind::Text || !CheckDirective(s).empty()) {
+      continue;
+    }
+    const bool golden = s.name == "expect_image";
+    guard_.Protect(scriptFolder_, s.args[1].text,
+                   golden ? GoldenGuard::Role::kGolden : GoldenGuard::Role::kInput, number, s.name);
   }
+  return true;
 }
 
 bool ScriptRunner::Execute(const Statement& statement, const std::string& source) {

@@ -15,6 +15,8 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/file_access.h"
+#include "refhost/runner/golden_guard.h"
 #include "refhost/runner/host_call_budget.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_line.h"
@@ -34,6 +36,7 @@ constexpr std::uint64_t kDefaultMaxHostCalls = 100000000;
 constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
 
 struct RunnerOptions {
+  std::string script;              // the script's own file, never written over ("": none)
   std::string scriptFolder = ".";  // where PNG files and golden files are read from
   std::string outputFolder = ".";  // where "save" writes, made when missing
   bool trace = false;              // print every host call under its command
@@ -110,14 +113,17 @@ class ScriptRunner {
   bool Kept(std::int32_t kept);
   // The image memblock `n`; false with the reason in `error_`.
   bool ImageMemblock(std::int32_t n, const char* purpose, RgbImage* image);
-  // Writes `image` below the output folder, never over a golden file of the
-  // script; false with the reason in `error_`. `full` gets its full path.
+  // Writes `image` below the output folder, never over the script, a file it
+  // reads or a golden file; false with the reason in `error_`. `full` gets
+  // its full path.
   bool WriteOutput(const RgbImage& image, const std::string& name, std::string* full);
   // Writes the golden file of expect_image `name` anew (--update-golden).
   bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& source,
                    const std::string& why);
-  // The expect_image lines of the script's text and their golden files.
-  void FindGoldens(std::string_view text);
+  // Finds the folders, making the output folder when it is missing, and
+  // notes the files the script names that nothing may write over; false
+  // with the reason in `error_`.
+  bool SetUpFiles(std::string_view text);
 
   const CommandSet& plugin_;
   const CompanionClient* host_;
@@ -127,8 +133,9 @@ class ScriptRunner {
   std::map<std::string, std::int32_t> variables_;
   std::set<std::string> pixelVariables_;  // those that hold a colour or pixel
   std::vector<std::string> saved_;
-  // The golden files of the script's expect_image lines, by line number.
-  std::map<int, std::string> goldens_;
+  Folder scriptFolder_;
+  Folder outputFolder_;
+  GoldenGuard guard_;
   std::vector<std::string> goldensWritten_;
   std::string error_;
   int lineNumber_ = 0;
