@@ -64,19 +64,24 @@ void GoldenGuard::Protect(const Folder& folder, std::string_view name, Role role
   // above it; the first one missing is where the file's path leaves the disk.
   const std::string below = path.substr(path.size() - name.size());
   const Listing* above = &ListingOf(folder.full);
+  if (above->entry.kind != DiskEntry::Kind::kFolder) return;
   for (std::size_t start = 0;;) {
     const std::size_t end = name.find_first_of("/\\", start);
-    const std::string part(name.substr(start, end - start));
-    if (above->entry.kind != DiskEntry::Kind::kFolder) return;  // nothing is written below
-    if (above->names.count(Lowered(part)) == 0) {
-      NoteFile("", *above, kPathSeparator + below.substr(start), entry);
+    const std::string rest = kPathSeparator + below.substr(start);
+    const bool listed = above->names.count(Lowered(std::string(name.substr(start, end - start))));
+    if (!listed || end == std::string_view::npos) {
+      NoteFile(listed ? path : "", *above, rest, entry);
       return;
     }
-    if (end == std::string_view::npos) break;
-    above = &ListingOf(PathBelow(folder, name.substr(0, end)));
+    const Listing& next = ListingOf(PathBelow(folder, name.substr(0, end)));
+    if (next.entry.kind == DiskEntry::Kind::kMissing) {
+      NoteFile("", *above, rest, entry);  // listed in another letter case, on a system that tells
+      return;                             // cases apart
+    }
+    if (next.entry.kind != DiskEntry::Kind::kFolder) return;  // nothing is written below a file
+    above = &next;
     start = end + 1;
   }
-  NoteFile(path, *above, kPathSeparator + below.substr(below.find_last_of("/\\") + 1), entry);
 }
 
 std::string GoldenGuard::Refusal(const DiskFile& file, bool golden) const {
