@@ -173,8 +173,14 @@ std::string HelpText() {
   for (const Option& option : Options()) {
     std::string head = std::string("  ") + option.name + (option.value ? " " : "") +
                        (option.value ? option.value : "");
-    head.resize(std::max<std::size_t>(head.size() + 1, kOptionIndent), ' ');
-    text += head + Wrapped(option.does, kOptionIndent).substr(kOptionIndent);
+    // A name too long for its column gets a line of its own.
+    const std::string does = Wrapped(option.does, kOptionIndent);
+    if (head.size() < kOptionIndent) {
+      head.resize(kOptionIndent, ' ');
+      text += head + does.substr(kOptionIndent);
+    } else {
+      text += head + "\n" + does;
+    }
   }
   text +=
       "\n"
