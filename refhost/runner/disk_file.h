@@ -52,10 +52,6 @@ extern const char kPathSeparator;
 // the current folder of drive C:); false with the reason when it cannot be.
 bool SystemFullPath(const std::string& path, std::string* full, std::string* error);
 
-// The device the system takes `path` for ("\\.\COM1" for "C:\out\COM1 .png"),
-// or "" when it names a place on a disk.
-std::string DeviceNamed(const std::string& path);
-
 DiskEntry LookAt(const std::string& path);
 
 // Makes the folder `path`, the one above it existing; false with the reason.

@@ -63,10 +63,6 @@ bool SystemFullPath(const std::string& path, std::string* full, std::string* err
   return true;
 }
 
-std::string DeviceNamed(const std::string&) {
-  return "";  // no name is a device by its spelling alone: fstat tells
-}
-
 DiskEntry LookAt(const std::string& path) {
   DiskEntry entry;
   struct stat status;

@@ -167,12 +167,6 @@ bool SystemFullPath(const std::string& path, std::string* full, std::string* err
   return true;
 }
 
-std::string DeviceNamed(const std::string& path) {
-  std::wstring full;
-  DWORD code = 0;
-  return FullWide(path, &full, &code) ? Narrow(Device(full)) : "";
-}
-
 DiskEntry LookAt(const std::string& path) {
   DiskEntry entry;
   std::wstring full;
