@@ -45,18 +45,12 @@ std::string Reason(DWORD code) {
     DWORD code;
     int error;
   } kErrors[] = {
-      {ERROR_FILE_NOT_FOUND, ENOENT},
-      {ERROR_PATH_NOT_FOUND, ENOENT},
-      {ERROR_BAD_NETPATH, ENOENT},
-      {ERROR_ACCESS_DENIED, EACCES},
-      {ERROR_SHARING_VIOLATION, EACCES},
-      {ERROR_LOCK_VIOLATION, EACCES},
-      {ERROR_WRITE_PROTECT, EROFS},
-      {ERROR_DISK_FULL, ENOSPC},
-      {ERROR_HANDLE_DISK_FULL, ENOSPC},
-      {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
-      {ERROR_ALREADY_EXISTS, EEXIST},
-      {ERROR_FILE_EXISTS, EEXIST},
+      {ERROR_FILE_NOT_FOUND, ENOENT},    {ERROR_PATH_NOT_FOUND, ENOENT},
+      {ERROR_BAD_NETPATH, ENOENT},       {ERROR_ACCESS_DENIED, EACCES},
+      {ERROR_SHARING_VIOLATION, EACCES}, {ERROR_LOCK_VIOLATION, EACCES},
+      {ERROR_WRITE_PROTECT, EROFS},      {ERROR_DISK_FULL, ENOSPC},
+      {ERROR_HANDLE_DISK_FULL, ENOSPC},  {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+      {ERROR_ALREADY_EXISTS, EEXIST},    {ERROR_FILE_EXISTS, EEXIST},
       {ERROR_DIRECTORY, ENOTDIR},
   };
   for (const auto& e : kErrors) {
@@ -109,6 +103,18 @@ std::wstring Literal(const std::wstring& full) {
   if (StartsWith(full, L"\\\\?\\") || StartsWith(full, L"\\\\.\\")) return full;
   if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
   return L"\\\\?\\" + full;
+}
+
+// `path` made full, when it names a place on a disk; false with the reason.
+bool OnDisk(const std::string& path, std::wstring* full, std::string* error) {
+  DWORD code = 0;
+  if (!FullWide(path, full, &code)) {
+    *error = Reason(code);
+    return false;
+  }
+  if (Device(*full).empty()) return true;
+  *error = "it is the device " + Narrow(Device(*full)) + ", not a disk file";
+  return false;
 }
 
 // The path a handle leads to, without the "\\?\" that the system puts first.
@@ -169,18 +175,10 @@ bool SystemFullPath(const std::string& path, std::string* full, std::string* err
 DiskEntry LookAt(const std::string& path) {
   DiskEntry entry;
   std::wstring full;
-  DWORD code = 0;
   entry.kind = DiskEntry::Kind::kOther;
-  if (!FullWide(path, &full, &code)) {
-    entry.reason = Reason(code);
-    return entry;
-  }
-  if (!Device(full).empty()) {
-    entry.reason = "it is the device " + Narrow(Device(full)) + ", not a disk file";
-    return entry;
-  }
+  if (!OnDisk(path, &full, &entry.reason)) return entry;
   if (GetFileAttributesW(Literal(full).c_str()) == INVALID_FILE_ATTRIBUTES) {
-    code = GetLastError();
+    const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return DiskEntry{};
     entry.reason = Reason(code);
     return entry;
@@ -199,15 +197,7 @@ DiskEntry LookAt(const std::string& path) {
 
 bool MakeFolder(const std::string& path, std::string* error) {
   std::wstring full;
-  DWORD code = 0;
-  if (!FullWide(path, &full, &code)) {
-    *error = Reason(code);
-    return false;
-  }
-  if (!Device(full).empty()) {
-    *error = "it is the device " + Narrow(Device(full)) + ", not a folder";
-    return false;
-  }
+  if (!OnDisk(path, &full, error)) return false;
   if (CreateDirectoryW(Literal(full).c_str(), nullptr)) return true;
   *error = Reason(GetLastError());
   return false;
@@ -215,16 +205,14 @@ bool MakeFolder(const std::string& path, std::string* error) {
 
 void RemoveFolder(const std::string& path) {
   std::wstring full;
-  DWORD code = 0;
-  if (FullWide(path, &full, &code) && Device(full).empty()) {
-    RemoveDirectoryW(Literal(full).c_str());
-  }
+  std::string ignored;
+  if (OnDisk(path, &full, &ignored)) RemoveDirectoryW(Literal(full).c_str());
 }
 
 bool ListFolder(const std::string& path, std::vector<std::string>* names) {
   std::wstring full;
-  DWORD code = 0;
-  if (!FullWide(path, &full, &code) || !Device(full).empty()) return false;
+  std::string ignored;
+  if (!OnDisk(path, &full, &ignored)) return false;
   const std::wstring pattern = Literal(full) + (full.back() == L'\\' ? L"*" : L"\\*");
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
@@ -250,15 +238,7 @@ bool DiskFile::Open(const std::string& path, bool write, std::string* error) {
   Close();
   made_ = false;
   std::wstring full;
-  DWORD code = 0;
-  if (!FullWide(path, &full, &code)) {
-    *error = Reason(code);
-    return false;
-  }
-  if (!Device(full).empty()) {
-    *error = "it is the device " + Narrow(Device(full)) + ", not a disk file";
-    return false;
-  }
+  if (!OnDisk(path, &full, error)) return false;
   // A missing file is made (CREATE_NEW tells whether this open made it, and
   // makes nothing through a link that leads nowhere); one that is there is
   // opened as it is, truncated by nothing. DELETE lets a file this open made
@@ -270,7 +250,7 @@ bool DiskFile::Open(const std::string& path, bool write, std::string* error) {
   };
   HANDLE handle = open(write ? CREATE_NEW : OPEN_EXISTING);
   made_ = write && handle != INVALID_HANDLE_VALUE;
-  code = GetLastError();
+  DWORD code = GetLastError();
   if (write && handle == INVALID_HANDLE_VALUE &&
       (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)) {
     handle = open(OPEN_EXISTING);
