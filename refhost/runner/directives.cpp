@@ -147,6 +147,12 @@ std::string CheckDirective(std::string_view word, bool keepsValue,
     const std::string why = RefusedFileName(args[i].text);
     if (!why.empty()) return why + ": \"" + Escaped(args[i].text) + "\"";
   }
+  if (name == "expect_image") {
+    const std::string& golden = args[1].text;
+    const bool png =
+        golden.size() > 4 && SameNameIgnoringCase(golden.substr(golden.size() - 4), ".png");
+    if (!png) return "a golden file is a PNG file, named NAME.png: \"" + Escaped(golden) + "\"";
+  }
   if (name == "call" && args.size() - 1 > kMaxCommandArgs) {
     return "call takes at most " + std::to_string(kMaxCommandArgs) + " arguments";
   }

@@ -39,6 +39,7 @@ void Stop(int status) {
   ExitProcess(static_cast<UINT>(status));
 }
 
+// The folder of a full path, with its separator ("C:\" for "C:\s.mbc").
 std::string Folder(const std::string& path) {
   return path.substr(0, path.find_last_of("\\/") + 1);
 }
@@ -77,12 +78,22 @@ int main(int argc, char** argv) {
   }
   refhost::RunnerOptions& options = line.options;
   options.stop = &Stop;
-  std::string scriptBytes;
-  if (!refhost::ReadFileBytes(line.script, kLargestScriptBytes, &scriptBytes, &error)) {
-    return Fail("the script " + error);
+  // The script's folder is that of its full path as the system makes it
+  // ("C:s.mbc" lies in the current folder of drive C:).
+  if (!refhost::SystemFullPath(line.script, &options.script, &error)) {
+    return Fail("the script " + line.script + " cannot be read: " + error);
   }
-  const std::size_t slash = line.script.find_last_of("/\\");
-  options.scriptFolder = slash == std::string::npos ? "." : line.script.substr(0, slash);
+  options.scriptFolder = Folder(options.script);
+  std::string scriptBytes;
+  switch (refhost::ReadFileBytes(options.script, kLargestScriptBytes, &scriptBytes, &error)) {
+    case refhost::ReadResult::kRead:
+      break;
+    case refhost::ReadResult::kTooLarge:  // a script beyond the limit, like one that is no text
+      std::cout << "mbc_runner: the script " << refhost::Escaped(error) << "\n";
+      return refhost::kRunScriptError;
+    case refhost::ReadResult::kCannotRead:
+      return Fail("the script " + error);
+  }
 
   // The host has its companion library loaded before any plug-in binds to it.
   refhost::CompanionClient host;

@@ -5,6 +5,7 @@
 #include "refhost/runner/directives.h"
 #include "refhost/runner/nearest_name.h"
 #include "refhost/runner/script_parser.h"
+#include "refhost/runner/script_text.h"
 
 namespace refhost {
 namespace {
@@ -367,14 +368,11 @@ bool CompileScript(std::string text, const CommandSet& commands, Variables* vari
   *program = Program{};
   program->text = std::move(text);
   Compiler compiler(commands, variables, program, mistakes);
-  const std::string& t = program->text;
+  ScriptLines lines(program->text);
   std::uint32_t number = 0;
-  for (std::size_t start = 0; start < t.size();) {
-    const std::size_t end = std::min(t.find('\n', start), t.size());
-    // A CR before a LF is part of the line's end.
-    const std::size_t length = end - start - (end < t.size() && end > start && t[end - 1] == '\r');
-    compiler.Line(++number, start, length);
-    start = end + 1;
+  for (std::string_view line; lines.Next(&line);) {
+    compiler.Line(++number, static_cast<std::size_t>(line.data() - program->text.data()),
+                  line.size());
   }
   compiler.Finish();
   return mistakes->Count() == 0;

@@ -107,7 +107,7 @@ RunResult ScriptRunner::Execute() {
       case StepKind::kCommand: {
         if (linesLeft_-- == 0) return StopForLines(step);
         current_ = &step;
-        hostCalls_ = 0;
+        budget_.StartCommand();
         if (!quietLoops) StartTrace(step);
         std::int32_t numbers[kMaxCommandArgs];
         const Arg* const args = p.args.data() + step.firstArg;
@@ -119,7 +119,7 @@ RunResult ScriptRunner::Execute() {
         if (step.target >= 0) cells[step.target] = Variables::Cell{value.number, value.pixel, true};
         Tally& tally = tallies[step.line];
         ++tally.runs;
-        tally.hostCalls += hostCalls_;
+        tally.hostCalls += budget_.CommandCalls();
         tally.last = value;
         if (!step.inLoop || !quietLoops) ReportCommand(step, value);
         ++pc;
@@ -128,7 +128,7 @@ RunResult ScriptRunner::Execute() {
       default:
         if (linesLeft_-- == 0) return StopForLines(step);
         current_ = &step;
-        hostCalls_ = 0;
+        budget_.StartCommand();
         if (!quietLoops) StartTrace(step);
         ++tallies[step.line].runs;
         if (!RunStep(step, &pc)) return Stop();
@@ -159,7 +159,7 @@ bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
     case StepKind::kAssign:
       if (!ValueOf(args[0], &value)) return false;
       Keep(step.target, value);
-      tally.hostCalls += hostCalls_;
+      tally.hostCalls += budget_.CommandCalls();
       tally.last = value;
       if (show && p.lines[step.line].callsCommands) {
         ReportRun(step,
@@ -172,7 +172,7 @@ bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
     case StepKind::kWhile:
     case StepKind::kIf:
       if (!ValueOf(args[0], &value)) return false;
-      tally.hostCalls += hostCalls_;
+      tally.hostCalls += budget_.CommandCalls();
       tally.passes += value.number != 0;
       if (!step.inLoop && step.kind == StepKind::kIf) {
         ReportRun(step, value.number != 0 ? "taken" : "not taken");
@@ -199,7 +199,7 @@ bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
       by.number > 0 ? std::int64_t{to.number} - from.number : std::int64_t{from.number} - to.number;
   const std::int64_t magnitude = by.number > 0 ? by.number : -std::int64_t{by.number};
   Tally& tally = tallies_[step.line];
-  tally.hostCalls += hostCalls_;
+  tally.hostCalls += budget_.CommandCalls();
   if (span < 0) {
     *pc = step.b;
     return true;
@@ -236,7 +236,7 @@ bool ScriptRunner::RunDirective(const Step& step) {
   status_ = LineStatus::kRan;
   if (!(this->*d.run)(DirectiveStep{d.word, values_, pixels_, texts_, step.target})) return false;
   Tally& tally = tallies_[step.line];
-  tally.hostCalls += hostCalls_;
+  tally.hostCalls += budget_.CommandCalls();
   tally.held += status_ == LineStatus::kOk;
   tally.failed += status_ == LineStatus::kFailed;
   if (said_.empty()) return true;

@@ -80,7 +80,7 @@ LineReport ScriptRunner::Report(std::uint32_t record) const {
 
 void ScriptRunner::ReportRun(const Step& step, std::string said) {
   LineReport report = Report(step.line);
-  report.hostCalls = hostCalls_;
+  report.hostCalls = budget_.CommandCalls();
   report.said = std::move(said);
   report.status = status_;
   report.details = details_;
@@ -118,18 +118,17 @@ RunResult ScriptRunner::Stop() {
 
 void REFHOST_CDECL ScriptRunner::Observe(const HostCall*, void* context) {
   auto* self = static_cast<ScriptRunner*>(context);
-  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
+  if (!self->budget_.Spend()) self->StopForHostCalls();
 }
 
 void REFHOST_CDECL ScriptRunner::ObserveAndTrace(const HostCall* call, void* context) {
   auto* self = static_cast<ScriptRunner*>(context);
   self->report_.Called(*call);
-  if (++self->hostCalls_ > self->options_.maxHostCalls) self->StopForHostCalls();
+  if (!self->budget_.Spend()) self->StopForHostCalls();
 }
 
 void ScriptRunner::StopForHostCalls() {
-  Fail("the command made more than " + Plural(options_.maxHostCalls, "host call") +
-       "; stopped (--max-host-calls sets the limit)");
+  Fail(budget_.Passed());
   Stop();
   out_.flush();
   if (options_.stop != nullptr) options_.stop(kRunScriptError);

@@ -18,7 +18,8 @@ ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host
       options_(std::move(options)),
       out_(out),
       text_(out),
-      report_(text_) {}
+      report_(text_),
+      budget_(options_.maxHostCalls, options_.maxRunHostCalls) {}
 
 RunResult ScriptRunner::Run(std::istream& script) {
   return Run(std::string{std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()});
@@ -36,18 +37,40 @@ RunResult ScriptRunner::Run(std::string bytes) {
     report_.Refused(mistakes.Shown(), mistakes.Count());
     return kRunScriptError;
   }
-  bool made = false;
-  if (!EnsureFolder(options_.outputFolder, &made, &error_)) {
-    report_.Text("no output folder: " + Escaped(error_));
+  if (!SetUpFiles()) {
+    report_.Text(Escaped(error_));
     return kRunSetUpFailed;
   }
-  if (made) report_.Text("output folder " + Escaped(FullPath(options_.outputFolder)) + " made");
   failures_ = 0;
   const RunResult result = Execute();
   if (result != kRunPassed) return result;
   report_.Ended(goldensWritten_, failures_);
   goldensWritten_.clear();
   return failures_ != 0 ? kRunExpectFailed : kRunPassed;
+}
+
+bool ScriptRunner::SetUpFiles() {
+  bool made = false;
+  if (!OpenFolder(options_.scriptFolder, false, &scriptFolder_, &made, &error_)) {
+    error_ = "no script folder: " + error_;
+    return false;
+  }
+  if (!OpenFolder(options_.outputFolder, true, &outputFolder_, &made, &error_)) {
+    error_ = "no output folder: " + error_;
+    return false;
+  }
+  if (made) report_.Text("output folder " + Escaped(outputFolder_.full) + " made");
+  if (!options_.script.empty()) guard_.Protect(options_.script, GoldenGuard::Role::kScript);
+  // Every file a line reads or compares with, wherever the line stands: a
+  // save may come before the line that names its file.
+  for (const Program::NamedFile& file : program_.files) {
+    const std::string word = Directives()[file.directive].word;
+    if (word == "save") continue;
+    guard_.Protect(scriptFolder_, file.name,
+                   word == "expect_image" ? GoldenGuard::Role::kGolden : GoldenGuard::Role::kInput,
+                   static_cast<int>(file.line), word);
+  }
+  return true;
 }
 
 void ScriptRunner::Keep(std::int32_t slot, Value value) {

@@ -15,6 +15,9 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/file_access.h"
+#include "refhost/runner/golden_guard.h"
+#include "refhost/runner/host_call_budget.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_program.h"
 #include "refhost/runner/text_report.h"
@@ -28,14 +31,17 @@ enum RunResult : int {
   kRunSetUpFailed = 3,  // the output folder cannot be made
 };
 
-// A command that makes more host calls than this is stopped, by default.
+// A command that makes more host calls than this is stopped, by default; and
+// so is a run that makes more than this in all.
 constexpr std::uint64_t kDefaultMaxHostCalls = 100000000;
+constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
 // A script that would run more lines than this is stopped, by default: a
 // pass over every pixel of a 1024 x 1024 image takes some 2,100,000, and a
 // loop that never ends stops within seconds.
 constexpr std::uint64_t kDefaultMaxLines = 10000000;
 
 struct RunnerOptions {
+  std::string script;              // the script's own file, never written over ("": none)
   std::string scriptFolder = ".";  // where PNG files and golden files are read from
   std::string outputFolder = ".";  // where "save" writes, made when missing
   bool trace = false;              // print every host call under its command
@@ -43,9 +49,11 @@ struct RunnerOptions {
   // as the golden file and passes.
   bool updateGolden = false;
   std::uint64_t maxHostCalls = kDefaultMaxHostCalls;
+  std::uint64_t maxRunHostCalls = kDefaultMaxRunHostCalls;
   std::uint64_t maxLines = kDefaultMaxLines;  // lines run, counting each pass of a loop
   // Ends the process with `status` once a command has made more host calls
-  // than maxHostCalls and the message is out. It must not return: the command
+  // than maxHostCalls, or the run more than maxRunHostCalls, and the message
+  // is out. It must not return: the command
   // is cut off in the middle and nothing may call into it again.
   void (*stop)(int status) = nullptr;  // null: std::_Exit
 };
@@ -161,11 +169,16 @@ class ScriptRunner {
   bool Kept(std::int32_t kept);
   // The image memblock `n`; false with the reason in `error_`.
   bool ImageMemblock(std::int32_t n, const char* purpose, RgbImage* image);
-  // Writes `image` below the output folder, never over a golden file of the
-  // script; false with the reason in `error_`. `full` gets its full path.
+  // Writes `image` below the output folder, never over the script, a file it
+  // reads or a golden file; false with the reason in `error_`. `full` gets
+  // its full path.
   bool WriteOutput(const RgbImage& image, const std::string& name, std::string* full);
   // Writes the golden file of expect_image `name` anew (--update-golden).
   bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& why);
+  // Finds the folders, making the output folder when it is missing, and
+  // notes the files the script names that nothing may write over; false
+  // with the reason in `error_`.
+  bool SetUpFiles();
 
   const CommandSet& plugin_;
   const CompanionClient* host_;
@@ -181,7 +194,7 @@ class ScriptRunner {
   Variables::Cell* cells_ = nullptr;
   const Step* current_ = nullptr;  // the step running now
   std::uint64_t linesLeft_ = 0;    // of the --max-lines budget
-  std::uint64_t hostCalls_ = 0;    // of the line running now
+  HostCallBudget budget_;          // the host calls of the line running now, and of the run
   std::string error_;
   std::size_t errorColumn_ = 0;
   // What the directive running now said, and the values it was given.
@@ -192,6 +205,9 @@ class ScriptRunner {
   std::vector<char> pixels_;
   std::vector<const std::string*> texts_;
   std::vector<std::string> saved_;
+  Folder scriptFolder_;
+  Folder outputFolder_;
+  GoldenGuard guard_;
   std::vector<std::string> goldensWritten_;
   std::size_t failures_ = 0;
 };
