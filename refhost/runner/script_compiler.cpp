@@ -111,6 +111,7 @@ std::uint32_t Compiler::AddStep(StepKind kind, std::int32_t target, std::uint32_
   step.inLoop = InLoop();
   step.target = target;
   step.line = record_;
+  step.tally = program_.lines[record_].tally;
   step.firstArg = static_cast<std::uint32_t>(program_.args.size());
   step.a = a;
   program_.args.insert(program_.args.end(), s_.args.begin(), s_.args.end());
@@ -196,6 +197,8 @@ void Compiler::Line(std::uint32_t number, std::size_t offset, std::size_t length
   const auto loop = std::find_if(blocks_.rbegin(), blocks_.rend(),
                                  [](const Block& b) { return b.kind != LineKind::kIf; });
   if (loop != blocks_.rend()) line.loop = static_cast<std::int32_t>(loop->record);
+  const bool opensLoop = kind == LineKind::kFor || kind == LineKind::kWhile;
+  if (line.loop >= 0 || opensLoop) line.tally = program_.tallies++;
   record_ = static_cast<std::uint32_t>(program_.lines.size());
   program_.lines.push_back(line);
   const bool emit = read && Emitting();

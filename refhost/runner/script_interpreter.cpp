@@ -60,7 +60,7 @@ inline std::size_t GatherPlain(const Arg* args, std::size_t argc, const Variable
 
 RunResult ScriptRunner::Execute() {
   const Program& p = program_;
-  tallies_.assign(p.lines.size(), Tally{});
+  tallies_.assign(p.tallies, Tally{});
   loops_.assign(p.loops, Loop{});
   stack_.assign(p.stackDepth + 1, Value{});
   cells_ = variables_.cells.data();
@@ -92,7 +92,7 @@ RunResult ScriptRunner::Execute() {
       case StepKind::kNext: {
         if (linesLeft_-- == 0) return StopForLines(step);
         Loop& loop = loops_[step.a];
-        ++tallies[step.line].runs;
+        ++tallies[step.tally].runs;
         if (loop.remaining == 0) {
           ++pc;
           continue;
@@ -100,7 +100,7 @@ RunResult ScriptRunner::Execute() {
         --loop.remaining;
         Variables::Cell& cell = cells[step.target];
         cell.number = FromBits(Bits(cell.number) + Bits(loop.step));
-        ++tallies[loop.line].passes;
+        ++tallies[loop.tally].passes;
         pc = step.b;
         continue;
       }
@@ -117,7 +117,7 @@ RunResult ScriptRunner::Execute() {
         const Value value{CallExport(site.command->address, numbers, step.argc),
                           site.meaning == Meaning::kPixel};
         if (step.target >= 0) cells[step.target] = Variables::Cell{value.number, value.pixel, true};
-        Tally& tally = tallies[step.line];
+        Tally& tally = tallies[step.tally];
         ++tally.runs;
         tally.hostCalls += budget_.CommandCalls();
         tally.last = value;
@@ -130,7 +130,7 @@ RunResult ScriptRunner::Execute() {
         current_ = &step;
         budget_.StartCommand();
         if (!quietLoops) StartTrace(step);
-        ++tallies[step.line].runs;
+        ++tallies[step.tally].runs;
         if (!RunStep(step, &pc)) return Stop();
         continue;
     }
@@ -151,7 +151,7 @@ bool ScriptRunner::GatherRest(const Step& step, std::size_t from, std::int32_t* 
 
 bool ScriptRunner::RunStep(const Step& step, std::size_t* pc) {
   const Program& p = program_;
-  Tally& tally = tallies_[step.line];
+  Tally& tally = tallies_[step.tally];
   const Arg* args = p.args.data() + step.firstArg;
   const bool show = !step.inLoop || options_.trace;
   Value value;
@@ -198,13 +198,13 @@ bool ScriptRunner::StartFor(const Step& step, std::size_t* pc) {
   const std::int64_t span =
       by.number > 0 ? std::int64_t{to.number} - from.number : std::int64_t{from.number} - to.number;
   const std::int64_t magnitude = by.number > 0 ? by.number : -std::int64_t{by.number};
-  Tally& tally = tallies_[step.line];
+  Tally& tally = tallies_[step.tally];
   tally.hostCalls += budget_.CommandCalls();
   if (span < 0) {
     *pc = step.b;
     return true;
   }
-  loops_[step.a] = Loop{static_cast<std::uint64_t>(span / magnitude), by.number, step.line};
+  loops_[step.a] = Loop{static_cast<std::uint64_t>(span / magnitude), by.number, step.tally};
   Keep(step.target, from);
   ++tally.passes;
   ++*pc;
@@ -235,7 +235,7 @@ bool ScriptRunner::RunDirective(const Step& step) {
   details_.clear();
   status_ = LineStatus::kRan;
   if (!(this->*d.run)(DirectiveStep{d.word, values_, pixels_, texts_, step.target})) return false;
-  Tally& tally = tallies_[step.line];
+  Tally& tally = tallies_[step.tally];
   tally.hostCalls += budget_.CommandCalls();
   tally.held += status_ == LineStatus::kOk;
   tally.failed += status_ == LineStatus::kFailed;

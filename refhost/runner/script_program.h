@@ -87,7 +87,8 @@ struct Step {
   bool inLoop = false;  // inside a for or while: its runs are summed, not shown one by one
   std::uint32_t argc = 0;
   std::int32_t target = -1;
-  std::uint32_t line = 0;  // the record of its line, for the steps that have one
+  std::uint32_t line = 0;   // the record of its line, for the steps that have one
+  std::uint32_t tally = 0;  // its line's tally (0: one all lines outside loops share)
   std::uint32_t firstArg = 0;
   std::uint32_t a = 0;
   std::uint32_t b = 0;
@@ -122,6 +123,10 @@ struct LineRecord {
   std::int32_t loopSlot = -1;   // a for line's variable
   std::int32_t loopEnd = -1;    // a for's or while's next or endwhile
   std::int32_t directive = -1;  // a directive line's index in Directives()
+  // Where it sums up its runs while they are shown together: a line of a
+  // loop, a for or while line among them, has its own; every other line
+  // shares 0, since it is shown each time it runs.
+  std::uint32_t tally = 0;
 };
 
 // What a command's result means, by its export: shown in hexadecimal, or a
@@ -143,6 +148,7 @@ struct Program {
   std::vector<CallSite> calls;
   std::vector<std::string> texts;
   std::uint32_t loops = 0;       // for lines, each with its state while it runs
+  std::uint32_t tallies = 1;     // the lines' tallies, the shared one among them
   std::uint32_t stackDepth = 0;  // the most values an expression holds at once
   // Every file name a directive gives (a golden file, a PNG file to read, a
   // file to save), with its line and the directive's index in Directives().

@@ -59,13 +59,17 @@ std::string ScriptRunner::Where(std::uint32_t record, std::size_t column) const 
 
 LineReport ScriptRunner::Report(std::uint32_t record) const {
   const LineRecord& line = program_.lines[record];
-  const Tally& tally = tallies_[record];
+  const Tally& tally = tallies_[line.tally];
   LineReport report;
   report.number = line.number;
   report.source = Escaped(program_.SourceOf(line));
   report.depth = line.depth;
   report.kind = line.kind;
   report.showsHostCalls = line.callsCommands && host_ != nullptr;
+  if (line.tally == 0) {  // shown as it runs, once: its record is the one run
+    report.runs = 1;
+    return report;
+  }
   report.hostCalls = tally.hostCalls;
   report.runs = tally.runs;
   report.passes = tally.passes;

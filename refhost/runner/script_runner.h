@@ -100,11 +100,11 @@ class ScriptRunner {
     std::uint64_t failuresShown = 0;
     Value last;  // what a command or assignment gave when it last ran
   };
-  // A for loop while it runs: the passes still to come, its step, its line.
+  // A for loop while it runs: the passes still to come, its step, its tally.
   struct Loop {
     std::uint64_t remaining = 0;
     std::int32_t step = 0;
-    std::uint32_t line = 0;
+    std::uint32_t tally = 0;
   };
 
   // ---- the interpreter (script_interpreter.cpp, script_evaluator.cpp and,
