@@ -23,35 +23,6 @@ const char* WordOf(LineKind kind) {
   }
 }
 
-LineKind KindOf(StatementKind kind) {
-  switch (kind) {
-    case StatementKind::kAssign:
-      return LineKind::kAssign;
-    case StatementKind::kDirective:
-      return LineKind::kDirective;
-    case StatementKind::kFor:
-      return LineKind::kFor;
-    case StatementKind::kNext:
-      return LineKind::kNext;
-    case StatementKind::kWhile:
-      return LineKind::kWhile;
-    case StatementKind::kEndWhile:
-      return LineKind::kEndWhile;
-    case StatementKind::kIf:
-      return LineKind::kIf;
-    case StatementKind::kElseIf:
-      return LineKind::kElseIf;
-    case StatementKind::kElse:
-      return LineKind::kElse;
-    case StatementKind::kEndIf:
-      return LineKind::kEndIf;
-    case StatementKind::kExit:
-      return LineKind::kExit;
-    default:
-      return LineKind::kCommand;
-  }
-}
-
 // An open for, while or if.
 struct Block {
   LineKind kind = LineKind::kIf;
@@ -179,8 +150,8 @@ void Compiler::Line(std::uint32_t number, std::size_t offset, std::size_t length
   number_ = number;
   if (length == 0) return;
   const bool read = parser_.Parse(number, offset, length, &s_);
-  if (s_.kind == StatementKind::kEmpty) return;
-  const LineKind kind = KindOf(s_.kind);
+  if (s_.kind == LineKind::kEmpty) return;
+  const LineKind kind = s_.kind;
   const bool continues = kind == LineKind::kNext || kind == LineKind::kEndWhile ||
                          kind == LineKind::kElseIf || kind == LineKind::kElse ||
                          kind == LineKind::kEndIf;

@@ -7,17 +7,6 @@
 #include "refhost/runner/script_runner.h"
 
 namespace refhost {
-namespace {
-
-// Two's-complement arithmetic that wraps, computed without undefined behaviour.
-std::int32_t FromBits(std::uint32_t bits) {
-  return static_cast<std::int32_t>(bits);
-}
-std::uint32_t Bits(std::int32_t value) {
-  return static_cast<std::uint32_t>(value);
-}
-
-}  // namespace
 
 bool ScriptRunner::ValueOf(const Arg& arg, Value* value) {
   switch (arg.kind) {

@@ -15,14 +15,6 @@
 namespace refhost {
 namespace {
 
-// Two's-complement arithmetic that wraps, computed without undefined behaviour.
-std::int32_t FromBits(std::uint32_t bits) {
-  return static_cast<std::int32_t>(bits);
-}
-std::uint32_t Bits(std::int32_t value) {
-  return static_cast<std::uint32_t>(value);
-}
-
 // Sets the runner as the store's observer while a script runs.
 class Observing {
  public:

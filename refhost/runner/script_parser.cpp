@@ -66,7 +66,7 @@ LineParser::LineParser(const CommandSet& commands, Program* program, Variables* 
 bool LineParser::Parse(std::uint32_t number, std::size_t offset, std::size_t length,
                        Statement* statement) {
   Statement& s = *statement;
-  s.kind = StatementKind::kEmpty;
+  s.kind = LineKind::kEmpty;
   s.variable.clear();
   s.call = s.directive = s.valueCall = -1;
   s.args.clear();
@@ -242,7 +242,7 @@ bool LineParser::ParseKeywordStatement(Statement* s) {
     case Keyword::kFor:
       return ParseFor(s);
     case Keyword::kNext:
-      s->kind = StatementKind::kNext;
+      s->kind = LineKind::kNext;
       if (lexer_.Peek().kind == Tok::kName && lexer_.Peek().keyword == Keyword::kNone) {
         const Token name = lexer_.Take();
         s->variable = std::string(lexer_.TextOf(name));
@@ -252,9 +252,9 @@ bool LineParser::ParseKeywordStatement(Statement* s) {
     case Keyword::kWhile:
     case Keyword::kIf:
     case Keyword::kElseIf:
-      s->kind = word.keyword == Keyword::kWhile ? StatementKind::kWhile
-                : word.keyword == Keyword::kIf  ? StatementKind::kIf
-                                                : StatementKind::kElseIf;
+      s->kind = word.keyword == Keyword::kWhile ? LineKind::kWhile
+                : word.keyword == Keyword::kIf  ? LineKind::kIf
+                                                : LineKind::kElseIf;
       s->argColumns.push_back(Column(lexer_.Peek().start));
       if (!ParseValue(s, &condition)) return false;
       s->args.push_back(condition);
@@ -263,10 +263,10 @@ bool LineParser::ParseKeywordStatement(Statement* s) {
     case Keyword::kElse:
     case Keyword::kEndIf:
     case Keyword::kExit:
-      s->kind = word.keyword == Keyword::kEndWhile ? StatementKind::kEndWhile
-                : word.keyword == Keyword::kElse   ? StatementKind::kElse
-                : word.keyword == Keyword::kEndIf  ? StatementKind::kEndIf
-                                                   : StatementKind::kExit;
+      s->kind = word.keyword == Keyword::kEndWhile ? LineKind::kEndWhile
+                : word.keyword == Keyword::kElse   ? LineKind::kElse
+                : word.keyword == Keyword::kEndIf  ? LineKind::kEndIf
+                                                   : LineKind::kExit;
       return ExpectEnd(KeywordName(word.keyword));
     default:
       return Unknown(word.start);
@@ -274,7 +274,7 @@ bool LineParser::ParseKeywordStatement(Statement* s) {
 }
 
 bool LineParser::ParseFor(Statement* s) {
-  s->kind = StatementKind::kFor;
+  s->kind = LineKind::kFor;
   const Token name = lexer_.Peek();
   if (name.kind != Tok::kName || name.keyword != Keyword::kNone) {
     Refuse(name.start, "a for names its variable: for V = A to B [step S]");
@@ -329,7 +329,7 @@ bool LineParser::ParseRightSide(Statement* s) {
       if (directive) return ParseDirective(t, s);
     }
   }
-  s->kind = StatementKind::kAssign;
+  s->kind = LineKind::kAssign;
   Arg value;
   s->argColumns.push_back(Column(t.start));
   if (!ParseValue(s, &value)) return false;
@@ -347,7 +347,7 @@ bool LineParser::ParseRightSide(Statement* s) {
   for (std::size_t i = start; i < start + argc; ++i) {
     if (program_.code[i].op != Op::kConst && program_.code[i].op != Op::kVar) return true;
   }
-  s->kind = StatementKind::kCommand;
+  s->kind = LineKind::kCommand;
   s->call = s->valueCall;
   s->args.clear();
   for (std::size_t i = start; i < start + argc; ++i) {
@@ -362,7 +362,7 @@ bool LineParser::ParseRightSide(Statement* s) {
 
 bool LineParser::ParseCommandStatement(const std::string& name, std::size_t nameStart,
                                        std::size_t nameEnd, Statement* s) {
-  s->kind = StatementKind::kCommand;
+  s->kind = LineKind::kCommand;
   s->callsCommands = true;
   lexer_.Restart(nameEnd);
   // "(...)" holds the arguments when its ")" ends the line.
@@ -399,7 +399,7 @@ bool LineParser::ParseCommandStatement(const std::string& name, std::size_t name
 }
 
 bool LineParser::ParseDirective(const Token& word, Statement* s) {
-  s->kind = StatementKind::kDirective;
+  s->kind = LineKind::kDirective;
   const std::string_view text = lexer_.TextOf(word);
   const Directive* d = FindDirective(text);
   s->directive = static_cast<std::int32_t>(d - Directives().data());

@@ -34,24 +34,8 @@
 
 namespace refhost {
 
-enum class StatementKind : std::uint8_t {
-  kEmpty,
-  kCommand,
-  kDirective,
-  kAssign,
-  kFor,
-  kNext,
-  kWhile,
-  kEndWhile,
-  kIf,
-  kElseIf,
-  kElse,
-  kEndIf,
-  kExit,
-};
-
 struct Statement {
-  StatementKind kind = StatementKind::kEmpty;
+  LineKind kind = LineKind::kEmpty;
   std::size_t codeStart = 0;  // the line's code, without the comment and blanks round it
   std::size_t codeLength = 0;
   std::size_t column = 1;  // where the statement starts

@@ -17,6 +17,15 @@
 
 namespace refhost {
 
+// Two's-complement arithmetic that wraps as the plug-in's does, computed in
+// unsigned arithmetic so that it is always defined.
+inline std::int32_t FromBits(std::uint32_t bits) {
+  return static_cast<std::int32_t>(bits);
+}
+inline std::uint32_t Bits(std::int32_t value) {
+  return static_cast<std::uint32_t>(value);
+}
+
 // A value as scripts compute with it: a 32-bit pattern, and whether it is
 // shown as a colour (in hexadecimal).
 struct Value {
@@ -95,6 +104,7 @@ struct Step {
 };
 
 enum class LineKind : std::uint8_t {
+  kEmpty,  // a line without a statement, which the compiled form keeps nothing of
   kCommand,
   kAssign,
   kDirective,
