@@ -107,14 +107,19 @@ struct Counted {
 };
 
 #ifndef _WIN32
-// Which part of the program a source file belongs to.
+// Which part of the program a source file belongs to, by its place in the
+// source tree (the path may be full or, with a prefix map, relative to it).
 std::string PartOf(const std::string& file) {
-  if (file.find("/refhost/runner/") != std::string::npos) return "runner";
-  if (file.find("/refhost/memblock_store") != std::string::npos ||
-      file.find("/refhost/companion/") != std::string::npos) {
-    return "store";
+  const auto in = [&file](const char* folder) {
+    const std::size_t at = file.find(folder);
+    return at != std::string::npos && (at == 0 || file[at - 1] == '/');
+  };
+  if (in("refhost/runner/")) return "runner";
+  if (in("refhost/memblock_store") || in("refhost/companion/")) return "store";
+  for (const char* part :
+       {"src/common/", "src/host/", "src/image/", "src/numbering/", "src/plugin/"}) {
+    if (in(part)) return "plugin";
   }
-  if (file.find("/src/") != std::string::npos) return "plugin";
   return "other";
 }
 
