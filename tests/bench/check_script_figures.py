@@ -9,11 +9,15 @@ Usage: check_script_figures.py FIGURES.json CONSOLE.txt [--instructions]
 import json
 import sys
 
-# The script plots 256 x 256 pixels: two assignments and the outer for, then
-# for each of the 256 rows the inner for, a plot and a next for each pixel,
-# and the outer next.
-LINES = 3 + 256 * (1 + 2 * 256 + 1)
-PLOTS = 256 * 256
+# The script plots 256 x 256 pixels in passes: three assignments and the
+# passes' for, then for each pass its for, for each of the 256 rows the inner
+# for, a plot and a next for each pixel and the row's next, and the pass's
+# next. It is timed with 16 passes and counted with one.
+def lines(passes):
+    return 4 + passes * (1 + 256 * (1 + 2 * 256 + 1) + 1)
+
+
+LINES, PLOTS = lines(16), 16 * 256 * 256
 
 
 def check(ok, why):
@@ -34,8 +38,10 @@ check(0 < f["fastest_ratio"] and rate <= f["fastest_lines_per_second"],
 if "--instructions" in sys.argv:
     parts = [f[part + "_per_line"] for part in ("runner", "plugin", "store", "other")]
     check(all(p >= 0 for p in parts) and min(parts[:3]) > 0, f"instructions per line {parts}")
-    check(abs(sum(parts) * LINES - f["instructions"]) < 1, "the parts do not add up")
-    runner, command = parts[0] * LINES / PLOTS, (parts[1] + parts[2]) * LINES / PLOTS
+    check(f["counted_lines"] == lines(1) and f["counted_plots"] == 256 * 256,
+          f"{f['counted_lines']} lines counted")
+    check(abs(sum(parts) * lines(1) - f["instructions"]) < 1, "the parts do not add up")
+    runner, command = [p * lines(1) / (256 * 256) for p in (parts[0], parts[1] + parts[2])]
     check(runner <= command / 2,
           f"the runner takes {runner:.1f} instructions a plot, the command {command:.1f}")
 print(f"script figures: {sys.argv[1]} holds the script's {LINES} lines")
