@@ -170,8 +170,8 @@ for name, build in (("script-native", "native"), ("script-dll", "DLL under Wine"
           f"{s['lines_per_second_low']:,.0f}–{s['lines_per_second_high']:,.0f} | {s['stop']} | "
           f"{s['fastest_ratio']:.3f}, {s['fastest_lines_per_second']:,.0f} |")
 s = figures("script-native")
-perPlot = s["lines"] / s["plots"]
-print("\nInstructions of one run, natively, by where they ran:\n")
+perPlot = s["counted_lines"] / s["counted_plots"]
+print(f"\nInstructions of one run of one pass ({s['counted_lines']:,} lines), natively, by where they ran:\n")
 print("| part | per line run | per plot (a plot line and its next) |")
 print("|---|---:|---:|")
 for part in ("runner", "plugin", "store", "other"):
