@@ -36,6 +36,14 @@ const std::vector<Option>& Options() {
          line->options.trace = true;
          return true;
        }},
+      {"--no-notes", nullptr,
+       "leave out the notes: what the runner tells, under a command's line, that the plug-in "
+       "left undone or did unexpectedly (a plot outside the image, a make the host made "
+       "nothing for, ...)",
+       [](const std::string&, CommandLine* line, std::string*) {
+         line->options.notes = false;
+         return true;
+       }},
       {"--max-host-calls", "N",
        "stop a command that makes more than N host calls (default " +
            std::to_string(kDefaultMaxHostCalls) + ")",
@@ -67,7 +75,9 @@ const std::vector<Option>& Options() {
          line->options.updateGolden = true;
          return true;
        }},
-      {"--help", nullptr, "print this text and exit (also -h)",
+      {"--help", nullptr,
+       "print this text, with the plug-in's commands when it can be loaded, and exit (also -h, "
+       "-?, /? and /help)",
        [](const std::string&, CommandLine* line, std::string*) {
          line->help = true;
          return true;
@@ -107,6 +117,16 @@ std::string UnknownOption(const std::string& name) {
   return "unknown option " + name + (nearest.empty() ? "" : "; did you mean " + nearest + "?");
 }
 
+// The ways people ask a Windows or Unix program for its help: "-h", "-?",
+// "/?" and "/help" (the last two in any letter case) besides "--help".
+bool AsksForHelp(const std::string& arg) {
+  if (arg == "-h" || arg == "-?" || arg == "/?") return true;
+  if (arg.size() != 5 || arg[0] != '/') return false;
+  std::string word = arg.substr(1);
+  for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return word == "help";
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {
@@ -114,6 +134,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
   bool optionsEnded = false;
   for (std::size_t at = 0; at < args.size(); ++at) {
     const std::string& arg = args[at];
+    if (!optionsEnded && AsksForHelp(arg)) {
+      line->help = true;
+      continue;
+    }
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       operands.push_back(arg);
       continue;
@@ -123,7 +147,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       continue;
     }
     const std::size_t equals = arg.find('=');
-    const std::string name = arg == "-h" ? "--help" : arg.substr(0, equals);
+    const std::string name = arg.substr(0, equals);
     const Option* option = FindOption(name);
     if (option == nullptr) {
       *error = UnknownOption(name);

@@ -4,8 +4,8 @@
 //   mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]
 //
 // Options may stand before or after the script, as "--name VALUE" or
-// "--name=VALUE"; "--" ends them (a script named "-x.mbc" follows it); "-h"
-// is "--help".
+// "--name=VALUE"; "--" ends them (a script named "-x.mbc" follows it); "-h",
+// "-?", "/?" and "/help" are "--help".
 #pragma once
 
 #include <cstdint>

@@ -140,13 +140,16 @@ struct LineRecord {
 };
 
 // What a command's result means, by its export: shown in hexadecimal, or a
-// memblock that should now exist. Every other result is a plain number.
-enum class Meaning : std::uint8_t { kNumber, kPixel, kMadeMemblock };
+// plain number.
+enum class Meaning : std::uint8_t { kNumber, kPixel };
 Meaning MeaningOf(std::string_view exportName);
+
+struct NoteRule;  // notes.h
 
 struct CallSite {
   const PluginCommand* command = nullptr;
   Meaning meaning = Meaning::kNumber;
+  const NoteRule* notes = nullptr;  // what the runner tells about its calls, or null
 };
 
 struct Program {

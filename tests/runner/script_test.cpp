@@ -141,9 +141,9 @@ TEST_F(Script, SaysWhatItDidAndWhatWentWrong) {
       {"a control byte", "MBC Plot\x01 1\n", 2,
        "line 1, column 1: unknown command: MBC Plot\\x01 1"},
       {"too few arguments", "MBC Box 1, 0, 0, 3, 3, 7\n", 2,
-       "line 1, column 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Bottom, Right, "
-       "RGBColor, "
-       "FillMode), not 6\n"},
+       "line 1, column 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Right, Bottom, "
+       "RGBColor, FillMode), not 6; the command table's hint gives the 4th and 5th as Bottom, "
+       "Right; the command takes Right, Bottom\n"},
       {"two rows of one name", "MBC Stretch Image 1\n", 2,
        "line 1, column 1: MBC Stretch Image takes 2 arguments (Source IM, Target IM) or 3 "
        "(Source IM, "
@@ -182,7 +182,10 @@ TEST_F(Script, SaysWhatItDidAndWhatWentWrong) {
        "line 2: memblock 2 is not an image to save: shorter than an image header\n"},
       {"a make the host made nothing for, and a clone of nothing",
        "big = MBC Make Memblock Image(5000, 5000, 32)\nc = MBC Clone Memblock(5)\n", 0,
-       "=> 1, but the host has no memblock 1 [5 host calls]\n c = MBC Clone Memblock(5) => 0 ["},
+       "=> 1 [5 host calls]\n note: 5000 x 5000 x 4 + 12 comes to 100000012 bytes in 32 bits, "
+       "and the host makes memblocks of 1 byte to 64 MiB: number 1 is handed out with no memblock "
+       "behind it, and its header went nowhere\n c = MBC Clone Memblock(5) => 0 [1 host call]\n"
+       " note: memblock 5 does not exist: nothing cloned, and no number is taken\n"},
       {"the load hook", "call \"?Constructor@@YAXXZ\"\n", 2,
        "line 1, column 6: the runner calls the load hook ?Constructor@@YAXXZ before line 1 and the "
        "unload "
@@ -323,7 +326,8 @@ TEST_F(Script, TheGoldenLoop) {
        "FAILED: the golden file {root}in/new.PNG does not exist yet\n ... "
        " the image is in {root}out/new.actual.png; --update-golden takes it as the golden file\n"},
       {"damaged", red + "expect_image i, \"bad.png\"\n", 2,
-       "line 3: {root}in/bad.png is not a PNG file\n"},
+       "line 3: {root}in/bad.png is not a PNG file; --update-golden writes it anew from the "
+       "image\n"},
       {"damaged, refreshed", red + "expect_image i, \"bad.png\"\n", 0,
        "golden file written (the old one could not be read): {root}in/bad.png\n", kUpdateGolden},
   };
