@@ -284,11 +284,11 @@ Note Image(const Call& c, std::int32_t width, std::int32_t height, std::int32_t 
   c.handedOut.insert(n);
   if (c.host.MemblockExists(n) == 0) {
     const std::uint32_t b = static_cast<std::uint32_t>(depth / 8);
-    return Noted(
-        NoteKind::kImageSizeRefused, "",
-        {n, width, height, b,
-         Wrapped(static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height) * b +
-                 12u)});
+    const std::int32_t size =
+        Wrapped(static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height) * b + 12u);
+    // A size the host makes, refused all the same, found the store full.
+    if (size >= 1 && size <= kLargestMemblock) return Noted(NoteKind::kNoRoom, "", {n});
+    return Noted(NoteKind::kImageSizeRefused, "", {n, width, height, b, size});
   }
   const int b = depth / 8;
   if (b != 2 && b != 4) return Noted(NoteKind::kDepthUndrawable, "", {n, depth, b});
@@ -315,8 +315,9 @@ Note PrepareMesh(const Call& c) {
   if (n == 0) return Noted(NoteKind::kImageGaveUp, "", {});
   c.handedOut.insert(n);
   if (c.host.MemblockExists(n) != 0) return Note{};
-  return Noted(NoteKind::kMeshSizeRefused, "",
-               {n, c.a[0], Wrapped(108u * static_cast<std::uint32_t>(c.a[0]) + 16u)});
+  const std::int32_t size = Wrapped(108u * static_cast<std::uint32_t>(c.a[0]) + 16u);
+  if (size >= 1 && size <= kLargestMemblock) return Noted(NoteKind::kNoRoom, "", {n});
+  return Noted(NoteKind::kMeshSizeRefused, "", {n, c.a[0], size});
 }
 
 // A maker that hands out its number whether or not the host made a memblock:
