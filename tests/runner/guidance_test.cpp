@@ -8,6 +8,7 @@
 #include <regex>
 #include <sstream>
 
+#include "refhost/runner/command_parameters.h"
 #include "refhost/runner/script_runner.h"
 #include "target.h"
 
@@ -237,5 +238,22 @@ const Row kMessages[] = {
      "the script holds no statement, only blank lines or comments: nothing to run\n"},
 };
 INSTANTIATE_TEST_SUITE_P(Messages, Guidance, ::testing::ValuesIn(kMessages), RowName);
+
+// The help's list, read from the command table the target holds: each command
+// as a script writes it, its parameters in the order the command takes them,
+// and where the table's hint names them otherwise.
+TEST(Help, ListsTheCommandsWithTheirParametersInTheOrderTaken) {
+  const std::string help =
+      std::regex_replace(refhost::CommandsHelp(target::Plugin()), std::regex("\\s+"), " ");
+  EXPECT_TRUE(Says(help,
+                   " v = MBC Initialized MBC Clear All Memblocks ... v = MBC Delete "
+                   "Memblock(Memblock Number) ... v = MBC Make Memblock Image(Width, Height, "
+                   "Depth) MBC Plot Memblock Number, X, Y, RGBColor ... MBC Box Memblock Number, "
+                   "Left, Top, Right, Bottom, RGBColor, FillMode (the command table's hint gives "
+                   "the 4th and 5th as Bottom, Right; the command takes Right, Bottom) MBC "
+                   "Stretch Image Source IM, Target IM v = MBC Stretch Image(Source IM, Width, "
+                   "Height)"))
+      << help;
+}
 
 }  // namespace
