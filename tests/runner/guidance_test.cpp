@@ -243,6 +243,7 @@ INSTANTIATE_TEST_SUITE_P(Messages, Guidance, ::testing::ValuesIn(kMessages), Row
 // as a script writes it, its parameters in the order the command takes them,
 // and where the table's hint names them otherwise.
 TEST(Help, ListsTheCommandsWithTheirParametersInTheOrderTaken) {
+  target::Restart(false);
   const std::string help =
       std::regex_replace(refhost::CommandsHelp(target::Plugin()), std::regex("\\s+"), " ");
   EXPECT_TRUE(Says(help,
