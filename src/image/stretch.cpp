@@ -7,6 +7,7 @@
 #include "host/host_ops.h"
 #include "image/fp_guard.h"
 #include "image/layouts.h"
+#include "image/makers.h"
 #include "image/memblock_check.h"
 #include "image/pixel_access.h"
 #include "image/rounding.h"

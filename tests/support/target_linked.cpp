@@ -3,6 +3,7 @@
 // reference store's directory.
 #include <map>
 
+#include "image/makers.h"
 #include "image/pixel_access.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
