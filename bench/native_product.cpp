@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
+#include "host/bound.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
-#include "numbering/allocator.h"
 #include "plugin/binding.h"
 #include "plugin/platform_fake.h"
 #include "refhost/companion/companion_api.h"
@@ -49,7 +49,7 @@ bool BindThroughLoadHook(host::ModuleDirectory directory) {
   platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu", directory);
   platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", 0x5A5A0000u);
   plugin::RunLoadHook(platform);
-  return numbering::InitState == 1 && plugin::CorePtr != 0;
+  return host::CompanionBound() && plugin::CorePtr != 0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "image/makers.h"
 
 #include "common/wrap.h"
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/layouts.h"
 #include "numbering/numbering_commands.h"

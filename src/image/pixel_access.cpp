@@ -1,6 +1,7 @@
 #include "image/pixel_access.h"
 
 #include "common/wrap.h"
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/layouts.h"
 #include "image/memblock_check.h"

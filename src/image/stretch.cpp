@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/fp_guard.h"
 #include "image/layouts.h"

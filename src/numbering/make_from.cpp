@@ -1,5 +1,6 @@
 // Memblocks made from other host resources, and clones, under fresh numbers.
 // A number, once allocated, is returned whether or not the host made anything.
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
@@ -12,7 +13,7 @@ namespace {
 // fill it from the resource.
 template <typename MakeOp>
 std::int32_t MakeFromResource(std::int32_t resource, MakeOp make) {
-  if (InitState != 1) return 0;
+  if (!host::CompanionBound()) return 0;
   const std::int32_t n = AllocateNumber();
   if (host::MemExistsOp(n) == 0) make(n, resource);
   return n;
@@ -47,7 +48,7 @@ std::int32_t HOST_CDECL MBC_DynamicMakeFromSound(std::int32_t sound) {
 }
 
 std::int32_t HOST_CDECL MBC_CloneMemblock(std::int32_t source) {
-  if (InitState != 1) return 0;
+  if (!host::CompanionBound()) return 0;
   if (host::MemExistsOp(source) != 1) return 0;
   const std::int32_t n = AllocateNumber();
   if (host::MemExistsOp(n) != 0) return n;

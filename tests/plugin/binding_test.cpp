@@ -13,8 +13,11 @@
 #include <tuple>
 #include <vector>
 
+#include "host/bound.h"
 #include "host/host_ops.h"
+#include "image/makers.h"
 #include "numbering/allocator.h"
+#include "numbering/numbering_commands.h"
 #include "plugin/lifecycle.h"
 #include "plugin/platform_fake.h"
 
@@ -103,13 +106,29 @@ TEST(Binding, Stories) {
     EXPECT_EQ(plugin::CorePtr, corePtr) << name;
     // Bound, the copies point into the companion's tables, slots 1 to 27 and
     // no others; unbound, nothing is copied.
-    const bool bound = numbering::InitState == 1;
+    const bool bound = host::CompanionBound();
     for (int slot = 0; slot <= 28; ++slot) {
       const bool copied = bound && slot >= 1 && slot <= 27;
       EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << name << ", " << slot;
     }
     plugin::OnProcessDetach();
   }
+}
+
+// The two gates (host/bound.h), opened by a companion whose directory holds
+// no memblock table: "MBC Initialized" says 1, so the numbering commands hand
+// out and count numbers (the host's operations answering 0), while the image
+// commands return 0 and take no number.
+TEST(Bound, WithoutAMemblockTableNumbersAreHandedOutButNoImageIsMade) {
+  static const host::ModuleTable noTables[32] = {};
+  FakePlatform platform;
+  platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu", noTables);
+  EXPECT_EQ(plugin::RetryBindingForScript(platform), 1);
+  EXPECT_EQ(MBC_DynamicMake(16), 1);
+  EXPECT_EQ(MakeMemblockImage(4, 4, 32), 0);
+  EXPECT_EQ(PrepareMeshMemblock(2), 0);
+  EXPECT_EQ(MBC_Count(), 1);
+  plugin::OnProcessDetach();
 }
 
 // What the commands cannot show from outside: the free-number stack itself,

@@ -1,7 +1,7 @@
 // Single pixels of an image memblock: its header, a pixel's offset, plot and
-// get pixel. Before the memblock table is bound these commands return 0 and
-// call nothing. Once bound they never test InitState themselves: they call the
-// host's operations as they are.
+// get pixel. Like every image command, plot and get pixel test
+// host::MemblockTableBound() first (host/bound.h), then call the host's
+// operations as they are.
 #pragma once
 
 #include <cstdint>
