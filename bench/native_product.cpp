@@ -8,8 +8,8 @@
 #include "host/bound.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
+#include "platform_fake.h"
 #include "plugin/binding.h"
-#include "plugin/platform_fake.h"
 #include "refhost/companion/companion_api.h"
 
 extern "C" {

@@ -18,8 +18,8 @@
 #include "image/makers.h"
 #include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
+#include "platform_fake.h"
 #include "plugin/lifecycle.h"
-#include "plugin/platform_fake.h"
 
 using namespace numbering;
 

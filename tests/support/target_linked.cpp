@@ -8,10 +8,10 @@
 #include "image/shapes.h"
 #include "image/stretch.h"
 #include "numbering/numbering_commands.h"
+#include "platform_fake.h"
 #include "plugin/binding.h"
 #include "plugin/command_table.h"
 #include "plugin/lifecycle.h"
-#include "plugin/platform_fake.h"
 #include "target.h"
 
 extern "C" {

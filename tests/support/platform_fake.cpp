@@ -1,4 +1,4 @@
-#include "plugin/platform_fake.h"
+#include "platform_fake.h"
 
 #include <cassert>
 
@@ -25,10 +25,6 @@ void FakePlatform::AddLibrary(const std::string& fileName) {
   libraries_[fileName];
 }
 
-void FakePlatform::RemoveLibrary(const std::string& fileName) {
-  libraries_.erase(fileName);
-}
-
 void FakePlatform::AddDirectoryExport(const std::string& fileName, const std::string& exportName,
                                       host::ModuleDirectory directory) {
   libraries_[fileName].exports[exportName] = {
@@ -48,10 +44,6 @@ std::vector<std::string> FakePlatform::TakeCalls() {
   return calls;
 }
 
-plugin::LibraryHandle FakePlatform::Handle(int number) {
-  return reinterpret_cast<plugin::LibraryHandle>(static_cast<std::uintptr_t>(number));
-}
-
 plugin::LibraryHandle FakePlatform::LoadLibraryByName(const char* fileName) {
   if (libraries_.count(fileName) == 0) {
     calls_.push_back("load " + std::string(fileName) + " -> null");
@@ -60,7 +52,7 @@ plugin::LibraryHandle FakePlatform::LoadLibraryByName(const char* fileName) {
   const int number = nextHandle_++;
   open_[number] = fileName;
   calls_.push_back("load " + std::string(fileName) + " -> #" + std::to_string(number));
-  return Handle(number);
+  return reinterpret_cast<plugin::LibraryHandle>(static_cast<std::uintptr_t>(number));
 }
 
 plugin::ExportAddress FakePlatform::FindExport(plugin::LibraryHandle library,

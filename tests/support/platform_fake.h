@@ -27,7 +27,6 @@ class FakePlatform final : public plugin::Platform {
 
   // Makes `fileName` loadable, with no exports yet.
   void AddLibrary(const std::string& fileName);
-  void RemoveLibrary(const std::string& fileName);
   // An export that takes nothing and returns `directory`, as the companion's does.
   void AddDirectoryExport(const std::string& fileName, const std::string& exportName,
                           host::ModuleDirectory directory);
@@ -37,9 +36,6 @@ class FakePlatform final : public plugin::Platform {
 
   // The calls recorded since the last TakeCalls, which forgets them.
   std::vector<std::string> TakeCalls();
-  // How many handles are loaded and not yet released.
-  std::size_t OpenHandleCount() const { return open_.size(); }
-  static plugin::LibraryHandle Handle(int number);
 
   plugin::LibraryHandle LoadLibraryByName(const char* fileName) override;
   plugin::ExportAddress FindExport(plugin::LibraryHandle library, const char* exportName) override;
