@@ -8,20 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <sstream>
 #include <tuple>
-#include <vector>
 
 #include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/makers.h"
-#include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
 #include "platform_fake.h"
 #include "plugin/lifecycle.h"
-
-using namespace numbering;
 
 namespace {
 
@@ -129,80 +124,6 @@ TEST(Bound, WithoutAMemblockTableNumbersAreHandedOutButNoImageIsMade) {
   EXPECT_EQ(PrepareMeshMemblock(2), 0);
   EXPECT_EQ(MBC_Count(), 1);
   plugin::OnProcessDetach();
-}
-
-// What the commands cannot show from outside: the free-number stack itself,
-// its full state, the 32-bit top, and how the host's tables are read.
-
-// InsertFree says where it put the number; the commands never look. Into the
-// 40 even numbers from 80 down, an odd number 83 - 2p goes to position p (the
-// first and last of a block of eight looked at together among them), shifting
-// those below it down by one; one already there, the top one too, goes to the bottom.
-TEST(Allocator, InsertFreeReturnsThePosition) {
-  for (const auto& [v, position] :
-       {std::pair{81, 1}, {79, 2}, {65, 9}, {63, 10}, {41, 21}, {1, 41}, {40, 41}, {80, 41}}) {
-    ResetNumbers();
-    std::vector<std::int32_t> want;
-    for (std::int32_t n = 80; n >= 2; n -= 2) want.push_back(FreeStack[++FreeCount] = n);
-    FreeStack[++FreeCount] = 0;
-    EXPECT_EQ(InsertFree(v), position) << v;
-    want.insert(want.begin() + position - 1, v);
-    EXPECT_EQ(std::vector<std::int32_t>(FreeStack + 1, FreeStack + 42), want) << v;
-  }
-}
-
-// The stack holds at most 65537 numbers; a release beyond that is dropped
-// and nothing past position 65537 is touched. Releasing the top still works.
-TEST(Allocator, AFullStackDropsFurtherReleases) {
-  ResetNumbers();
-  HighWater = 200000;
-  FreeCount = 65537;
-  for (std::int32_t i = 1; i <= 65537; ++i) FreeStack[i] = 65538 - i;
-  // Count, top and bottom of the stack, numbers in use.
-  const auto state = [] {
-    return std::vector<std::int32_t>{FreeCount, FreeStack[1], FreeStack[65537], NumbersInUse()};
-  };
-  EXPECT_EQ(ReleaseNumber(100000), 0);
-  EXPECT_EQ(state(), (std::vector<std::int32_t>{65537, 65537, 1, 200000 - 65537}));
-  ReleaseNumber(200000);
-  EXPECT_EQ(AllocateNumber(), 1);
-  ReleaseNumber(100000);
-  EXPECT_EQ(state(), (std::vector<std::int32_t>{65537, 100000, 2, 199999 - 65537}));
-}
-
-// Below 1 nothing is a number: releasing 0, even with 0 as the top, or -1
-// answers 0 and changes neither the top nor the stack.
-TEST(Allocator, TheTopWrapsInThirtyTwoBitsAndNothingBelowOneIsTakenBack) {
-  ResetNumbers();
-  for (const std::int32_t n : {0, -1}) {
-    // The number released, the answer, then the top and the count.
-    EXPECT_EQ((std::vector<std::int32_t>{n, ReleaseNumber(n), HighWater, FreeCount}),
-              (std::vector<std::int32_t>{n, 0, 0, 0}));
-  }
-  HighWater = INT_MAX;
-  EXPECT_EQ(AllocateNumber(), INT_MIN);
-  FreeCount = 1;
-  EXPECT_EQ(NumbersInUse(), INT_MAX);
-}
-
-// The operation's address is read from the table at every call, never kept
-// from an earlier one; an empty entry is not called.
-TEST(HostTables, AnEntryIsReadAtEveryCall) {
-  static host::TableEntry table[32] = {};
-  static int calls = 0;
-  host::ModuleTable directory[32] = {};
-  directory[13] = table;
-  host::BindDirectory(directory);
-  EXPECT_EQ(host::MemExistsOp(3), 0);
-  table[14] = reinterpret_cast<host::TableEntry>(
-      static_cast<host::Op1>([](std::int32_t n) -> std::int32_t { return ++calls + n; }));
-  EXPECT_EQ(host::MemExistsOp(3), 4);  // called once
-  // Every arity calls nothing through an empty entry and answers 0.
-  EXPECT_EQ(host::MemReadDwordOp(3, 0) | host::MemWriteDwordOp(3, 0, 1) |
-                host::MemCopyOp(3, 4, 0, 0, 1) | host::BitmapExistsOp(3),
-            0);
-  host::UnbindDirectory();
-  EXPECT_EQ(host::MemExistsOp(3), 0);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The built DLL's file, beyond what the host reads back through the system
-// (the command table's strings are checked in tests/unit/product_test.cpp):
+// (the command table's strings are checked in tests/docs/reference_test.cpp):
 // exactly the 22 export names, the plug-in's own code and the system calls it
 // makes and nothing of a runtime, a string table of two language-neutral
 // blocks and no more, and a language-neutral version resource that carries

@@ -1,34 +1,9 @@
-// The plug-in as a whole: its command table, what it does before and after
-// binding, and its load and unload hooks.
+// The plug-in before it is bound: every command returns 0 and calls nothing;
+// then "MBC Initialized" binds it without the load hook.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <regex>
-
+#include "cases.h"
 #include "target.h"
-
-// The rows are the ones the command reference shows ("Row N: `...`" in
-// docs/commands.md), byte for byte, numbered 1 to 19 with nothing around them.
-TEST(CommandTable, HoldsExactlyTheRowsOfTheReference) {
-  std::ifstream reference(std::filesystem::path(MBC_SOURCE_DIR) / "docs" / "commands.md");
-  std::map<unsigned, std::string> rows;
-  const std::regex row("^Row ([0-9]+): `([^`]*)`");
-  std::smatch found;
-  for (std::string line; std::getline(reference, line);) {
-    if (std::regex_search(line, found, row)) rows[std::stoul(found[1])] = found[2];
-  }
-  ASSERT_EQ(rows.size(), 19u);
-  target::Restart(false);
-  std::u16string text;
-  for (unsigned id = 0; id <= 20; ++id) {
-    const bool stored = target::Row(id, &text);
-    EXPECT_EQ(stored ? std::string(text.begin(), text.end()) : "(none)",
-              rows.count(id) ? rows[id] : "(none)")
-        << "row " << id;
-  }
-}
 
 // Before binding every command returns 0 and calls nothing, even for
 // memblocks the host has; "MBC Initialized" then binds a plug-in whose load

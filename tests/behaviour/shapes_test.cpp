@@ -1,10 +1,10 @@
 // Circles, squares and boxes: which pixels each plot sets and in what order,
 // clipping, the shapes that draw nothing, and coordinates at the ends of the
 // 32-bit range. What the shapes look like as a whole is in the pictures of
-// docs/commands.md, checked by product_test.cpp.
+// docs/commands.md, checked by tests/docs/reference_test.cpp.
 #include <gtest/gtest.h>
 
-#include "target.h"
+#include "cases.h"
 
 #define IMAGE_8 "MBC Make Memblock Image 8, 8, 32 => 1"
 #define IMAGE_32 "MBC Make Memblock Image 32, 32, 32 => 1"

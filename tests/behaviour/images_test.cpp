@@ -2,7 +2,7 @@
 // depths, refusals and hostile arguments.
 #include <gtest/gtest.h>
 
-#include "target.h"
+#include "cases.h"
 
 #define IMAGE_4x3 "MBC Make Memblock Image 4, 3, 32 => 1"
 

@@ -2,7 +2,7 @@
 // host calls made, and what is left in the host.
 #include <gtest/gtest.h>
 
-#include "target.h"
+#include "cases.h"
 
 #define MAKE "MBC Make Memblock 8 => "
 #define DELETE "; MBC Delete Memblock "

@@ -3,7 +3,7 @@
 // the new image of the three-argument form, and refusals.
 #include <gtest/gtest.h>
 
-#include "target.h"
+#include "cases.h"
 
 const cases::Case kStretch[] = {
     {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
