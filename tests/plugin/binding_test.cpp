@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <tuple>
 
 #include "host/bound.h"
 #include "host/host_ops.h"
@@ -17,6 +16,7 @@
 #include "numbering/numbering_commands.h"
 #include "platform_fake.h"
 #include "plugin/lifecycle.h"
+#include "rows.h"
 
 namespace {
 
@@ -35,13 +35,21 @@ namespace {
 
 constexpr std::uint32_t kGlob = 0x00C0FFEE;
 
-// Each story: what it shows; its steps: "init" ("MBC Initialized", its result
-// recorded as "-> R"), "ctor" (the load hook), "detach", and what the folder
-// holds: "+companion" (with its entry handing over a directory),
-// "+emptycompanion" (its entry hands over none), "+core", "+zerocore" (its
-// entry hands out 0), or a library by file name with no entry at all
-// ("+RuzazUrovuv.dll", "+ZavarOvur.dll"); the record; and CorePtr afterwards.
-const std::tuple<const char*, const char*, const char*, std::uint32_t> kStories[] = {
+struct Story {
+  const char* name;
+  // In order, separated by blanks: "init" ("MBC Initialized", its result
+  // recorded as "-> R"), "ctor" (the load hook), "detach", and what the
+  // folder comes to hold: "+companion" (with its entry handing over a
+  // directory), "+emptycompanion" (its entry hands over none), "+core",
+  // "+zerocore" (its entry hands out 0), or a library by file name with no
+  // entry at all ("+RuzazUrovuv.dll", "+ZavarOvur.dll").
+  const char* steps;
+  // What the double recorded, each call followed by "; " (see platform_fake.h).
+  const char* record;
+  std::uint32_t corePtr;  // afterwards
+};
+
+const Story kStories[] = {
     {"the load hook binds the companion, then the core, releasing each", "+companion +core ctor",
      COMPANION("1") CORE("2"), kGlob},
     {"\"MBC Initialized\" binds before any load hook, and nothing binds twice",
@@ -93,22 +101,23 @@ std::string Tell(const char* story, FakePlatform& platform, const host::TableEnt
   return record;
 }
 
-TEST(Binding, Stories) {
+class Binding : public ::testing::TestWithParam<Story> {};
+
+TEST_P(Binding, Story) {
   static const host::TableEntry table[32] = {};
-  for (const auto& [name, steps, record, corePtr] : kStories) {
-    FakePlatform platform;
-    EXPECT_EQ(Tell(steps, platform, table), record) << name;
-    EXPECT_EQ(plugin::CorePtr, corePtr) << name;
-    // Bound, the copies point into the companion's tables, slots 1 to 27 and
-    // no others; unbound, nothing is copied.
-    const bool bound = host::CompanionBound();
-    for (int slot = 0; slot <= 28; ++slot) {
-      const bool copied = bound && slot >= 1 && slot <= 27;
-      EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << name << ", " << slot;
-    }
-    plugin::OnProcessDetach();
+  FakePlatform platform;
+  EXPECT_EQ(Tell(GetParam().steps, platform, table), GetParam().record);
+  EXPECT_EQ(plugin::CorePtr, GetParam().corePtr);
+  // Bound, the copies point into the companion's tables, slots 1 to 27 and
+  // no others; unbound, nothing is copied.
+  for (int slot = 0; slot <= 28; ++slot) {
+    const bool copied = host::CompanionBound() && slot >= 1 && slot <= 27;
+    EXPECT_EQ(host::DirectorySlot(slot), copied ? table : nullptr) << "slot " << slot;
   }
+  plugin::OnProcessDetach();
 }
+
+INSTANTIATE_TEST_SUITE_P(, Binding, ::testing::ValuesIn(kStories), RowName<Story>);
 
 // The two gates (host/bound.h), opened by a companion whose directory holds
 // no memblock table: "MBC Initialized" says 1, so the numbering commands hand
