@@ -18,6 +18,7 @@
 #include "cases.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_runner.h"
+#include "scratch.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -252,7 +253,8 @@ TEST(Reference, HowA16BitPixelComesOutInAPicture) {
 TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
   const std::string reference = Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md");
   const fs::path examples = fs::path(MBC_SOURCE_DIR) / "examples";
-  const fs::path drawn = fs::temp_directory_path() / "mbc_pictures";
+  const ScratchFolder scratch;
+  const fs::path drawn = scratch.path() / "drawn";
   int scripts = 0;
   for (const fs::path& folder : {examples, examples / "commands"}) {
     for (const fs::directory_entry& script : fs::directory_iterator(folder)) {

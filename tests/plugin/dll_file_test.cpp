@@ -19,6 +19,7 @@
 
 #include "plugin/warning_box_win32.h"
 #include "refhost/runner/import_patch.h"
+#include "scratch.h"
 
 namespace {
 
@@ -112,11 +113,12 @@ int WINAPI RecordLibraryBox(HWND, LPCSTR text, LPCSTR, UINT) {
 TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
-  // A copy under a name of its own: the file itself is mapped above.
-  const std::filesystem::path file = PathOf(kFile);
-  ASSERT_TRUE(CopyFileA(file.string().c_str(),
-                        (file.parent_path() / "cycle-plugin.dll").string().c_str(), FALSE));
-  const HMODULE plugin = LoadLibraryA("cycle-plugin.dll");
+  // A copy under a name of its own (the file itself is mapped above), in the
+  // test's own folder.
+  const ScratchFolder scratch;
+  const std::string copy = (scratch.path() / "cycle-plugin.dll").string();
+  ASSERT_TRUE(CopyFileA(PathOf(kFile).c_str(), copy.c_str(), FALSE));
+  const HMODULE plugin = LoadLibraryA(copy.c_str());
   ASSERT_TRUE(companion && core && plugin);
   for (const auto& [library, function, recorder] :
        {std::tuple{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},

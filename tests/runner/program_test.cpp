@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "rows.h"
+#include "scratch.h"
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -90,9 +91,8 @@ TEST_P(RunnerProgram, Row) {
   char self[MAX_PATH];
   const fs::path bin =
       fs::path(std::string(self, GetModuleFileNameA(nullptr, self, MAX_PATH))).parent_path();
-  const fs::path folder = fs::temp_directory_path() / "mbc_runner_programs" / row.name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const ScratchFolder scratch;
+  const fs::path& folder = scratch.path();
   std::istringstream files(row.files + "|mbc_runner.exe"s);
   for (std::string file; std::getline(files, file, '|');)
     fs::copy_file(bin / file, folder / fs::path(file).filename());

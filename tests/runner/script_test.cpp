@@ -16,6 +16,7 @@
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_runner.h"
 #include "rows.h"
+#include "scratch.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -55,7 +56,6 @@ struct Row {
 class Script : public ::testing::Test {
  protected:
   Script() {
-    fs::remove_all(root_);
     for (const char* folder : {"in", "out"}) fs::create_directories(root_ / folder);
   }
 
@@ -97,8 +97,8 @@ class Script : public ::testing::Test {
     return below;
   }
 
-  const fs::path root_ = fs::temp_directory_path() / "mbc_script_tests" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const ScratchFolder scratch_;
+  const fs::path root_ = scratch_.path();
 };
 
 // What a line says when it runs, and what it says when it cannot: what was
