@@ -25,8 +25,7 @@ struct PixelPlace {
 
 // Steps shared by plot and read: the memblock exists, its header is read, the
 // pixel lies inside. A refused pixel has byte width 0, which neither command
-// reads or writes. Always inline, so that both fields stay in registers:
-// returned from a call they would go through memory at every pixel.
+// reads or writes. Always inline, for the reason ReadHeader is.
 [[gnu::always_inline]] inline PixelPlace LocatePixel(std::int32_t memblock, std::int32_t x,
                                                      std::int32_t y) {
   if (!MemblockExists(memblock)) return {};

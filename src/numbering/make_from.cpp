@@ -37,8 +37,6 @@ std::int32_t HOST_CDECL MBC_DynamicMakeFromImage(std::int32_t image) {
   return MakeFromResource(image, host::MemMakeFromImageOp);
 }
 
-// The host's make-from-mesh operation sits at memblock slot 6, between the
-// bitmap/image makers (4, 5) and the sound maker (7).
 std::int32_t HOST_CDECL MBC_DynamicMakeFromMesh(std::int32_t mesh) {
   return MakeFromResource(mesh, host::MemMakeFromMeshOp);
 }
