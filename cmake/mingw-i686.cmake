@@ -23,8 +23,9 @@ foreach(lang C CXX)
   string(APPEND CMAKE_${lang}_FLAGS_INIT
          " -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=" " -ffile-prefix-map=${CMAKE_BINARY_DIR}/=build/")
 endforeach()
-# No MinGW runtime DLLs next to the product or the test programs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# No MinGW runtime DLLs next to the product or the test programs, and no link
+# timestamp in any program or library: the header's is 0.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

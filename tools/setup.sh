@@ -15,19 +15,23 @@ set -euo pipefail
 NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format valgrind python3)
 # Renders the release's documents as HTML pages.
 DOC_PKGS=(python3-markdown)
+# The release: the resources made read-only in the DLL's header, the ZIP made
+# the same bytes from build to build, the opt-in Authenticode signing and the
+# throwaway certificate that tests it.
+RELEASE_PKGS=(python3-pefile strip-nondeterminism osslsigncode openssl git)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINE_PKGS=(wine wine32:i386 xvfb xauth)
 
 # --native: only what the first tier of tools/test.sh needs (the format check,
 # the native build and its tests), so that it can start before the rest.
 if [ "${1:-}" = --native ]; then
-  DOC_PKGS=() CROSS_PKGS=() WINE_PKGS=()
+  DOC_PKGS=() RELEASE_PKGS=() CROSS_PKGS=() WINE_PKGS=()
 fi
 
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
 missing=()
-for p in "${NATIVE_PKGS[@]}" "${DOC_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
+for p in "${NATIVE_PKGS[@]}" "${DOC_PKGS[@]}" "${RELEASE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then

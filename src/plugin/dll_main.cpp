@@ -4,10 +4,14 @@
 #include <windows.h>
 
 #include "plugin/lifecycle.h"
+#include "plugin/stack_guard_win32.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+// Never guarded by the stack protector: the guard is seeded here.
+extern "C" __attribute__((no_stack_protector)) BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason,
+                                                                   LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
+      plugin::SeedStackGuard();
       // All state is static storage, zero at load. Threads the host starts
       // and ends need nothing from the plug-in: no more calls for them.
       DisableThreadLibraryCalls(instance);

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # The release package as a script author unpacks it: exactly the files below,
 # so the stand-in host libraries lie only in reference-host/ and never beside
-# the plug-in; a plug-in without a symbol table (nor debug sections, which the
-# DLL file test rules out); a README.txt with Windows line endings whose paths
+# the plug-in; each program and library the very file the build made and the
+# tests loaded; SHA256SUMS beside the ZIP right for the ZIP and the plug-in; a
+# plug-in without a symbol table (nor debug sections, which the DLL file test
+# rules out) and without code that registers an exception handler (its header
+# says it has none); a README.txt with Windows line endings whose paths
 # exist and whose steps work as written; documents whose every link and
 # picture resolves inside the release and that give no source-tree steps; and
 # a reference host that finds the plug-in a folder up and runs every example.
@@ -31,8 +34,19 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 cd "$unpacked"
 cmake -E tar xf "$zip"
-symbols=$(i686-w64-mingw32-objdump -t DoduzIridizeruRediro.dll)
-grep -qx 'no symbols' <<<"$symbols" || fail "a symbol table in the packaged plug-in"
+for file in DoduzIridizeruRediro.dll reference-host/{RuzazUrovuv.dll,ZavarOvur.dll,mbc_runner.exe}; do
+  cmp "$file" "$build/tests/bin/$(basename "$file")" || fail "$file is not the file the tests loaded"
+done
+cmp DoduzIridizeruRediro.dll "$build/src/plugin/DoduzIridizeruRediro.dll" ||
+  fail "the packaged plug-in is not the one the build made"
+cp "$zip" "$build/SHA256SUMS" .
+[ "$(sha256sum -c SHA256SUMS)" = "$(basename "$zip"): OK"$'\n'"DoduzIridizeruRediro.dll: OK" ] ||
+  fail "SHA256SUMS: $(sha256sum -c SHA256SUMS 2>&1)"
+[[ $(i686-w64-mingw32-objdump -t DoduzIridizeruRediro.dll) == *"no symbols" ]] || fail "a symbol table"
+# A handler is registered through the thread's record at fs:0; the plug-in
+# never touches the fs segment.
+! i686-w64-mingw32-objdump -d DoduzIridizeruRediro.dll | grep '%fs:' ||
+  fail "the plug-in reaches the fs segment, yet is marked as registering no handler"
 
 /usr/bin/python3 "$root/tests/package/check_links.py" . || fail "broken links in the packaged documents"
 ! grep -nE 'cmake --|build/|wine-env|bash tools/' docs/*.html docs/*.md ||
@@ -63,5 +77,5 @@ for script in ../examples/*.mbc ../examples/commands/*.mbc; do
   wine ../reference-host/mbc_runner.exe "$script" . >run.log 2>&1 ||
     { tr -d '\r' <run.log; fail "${script#../} failed under the packaged reference host"; }
 done
-echo "package: $(basename "$zip"): $(wc -l <<<"$listed") files as expected, plug-in stripped," \
-  "README.txt and every link checked, examples run"
+echo "package: $(basename "$zip"): $(wc -l <<<"$listed") files as expected, each the tested one," \
+  "SHA256SUMS right, plug-in stripped, README.txt and every link checked, examples run"

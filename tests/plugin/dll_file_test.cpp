@@ -11,6 +11,7 @@
 #include <dbghelp.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -57,33 +58,71 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
   EXPECT_EQ(exports->NumberOfNames, 22u);
   EXPECT_LE(std::filesystem::file_size(PathOf(kFile)), 32768u);
 
+  // Each section with its flags: only code executable, and nothing that is
+  // executable writable; the resources read-only; nothing shared between
+  // processes. 60000020 code: read, execute; 40000040 data: read; C0000040
+  // data: read, write (.idata: the loader fills it); C0000080 zeroed data:
+  // read, write; 42000040 data: read, discarded once loaded.
   std::string sections;
   const auto* section = IMAGE_FIRST_SECTION(ImageNtHeader(kFile));
   for (int i = 0; i < ImageNtHeader(kFile)->FileHeader.NumberOfSections; ++i, ++section) {
+    char flags[12];
+    std::snprintf(flags, sizeof flags, ":%08lX ", section->Characteristics);
     // A name of eight characters has no terminating zero.
-    sections.append(std::string(reinterpret_cast<const char*>(section->Name), 8).c_str()) += ' ';
+    sections.append(std::string(reinterpret_cast<const char*>(section->Name), 8).c_str()) += flags;
   }
-  EXPECT_EQ(sections, ".text .data .rdata .bss .edata .idata .rsrc .reloc ");
+  EXPECT_EQ(sections,
+            ".text:60000020 .data:C0000040 .rdata:40000040 .bss:C0000080 .edata:40000040 "
+            ".idata:C0000040 .rsrc:40000040 .reloc:42000040 ");
   EXPECT_EQ(Directory<void>(IMAGE_DIRECTORY_ENTRY_TLS), nullptr);
 
+  // The code as mapped: an import is called through its address slot, whose
+  // address the calling instruction holds.
+  const auto* code = IMAGE_FIRST_SECTION(ImageNtHeader(kFile));
+  const std::string text(At<char>(code->VirtualAddress), code->Misc.VirtualSize);
   std::string imports;
+  std::string uncalled;
   for (const auto* library = Directory<IMAGE_IMPORT_DESCRIPTOR>(IMAGE_DIRECTORY_ENTRY_IMPORT);
        library->Name != 0; ++library) {
     imports += std::string(At<char>(library->Name)) + ":";
+    const auto* slot = At<IMAGE_THUNK_DATA32>(library->FirstThunk);
     for (const auto* name = At<IMAGE_THUNK_DATA32>(library->OriginalFirstThunk);
-         name->u1.AddressOfData != 0; ++name) {
-      imports += IMAGE_SNAP_BY_ORDINAL32(name->u1.Ordinal)
-                     ? std::string(" #ordinal")
-                     : " " + std::string(reinterpret_cast<const char*>(
-                                 At<IMAGE_IMPORT_BY_NAME>(name->u1.AddressOfData)->Name));
+         name->u1.AddressOfData != 0; ++name, ++slot) {
+      const std::string function =
+          IMAGE_SNAP_BY_ORDINAL32(name->u1.Ordinal)
+              ? std::string("#ordinal")
+              : reinterpret_cast<const char*>(
+                    At<IMAGE_IMPORT_BY_NAME>(name->u1.AddressOfData)->Name);
+      imports += " " + function;
+      const auto address = reinterpret_cast<std::uintptr_t>(slot);
+      const bool called =
+          text.find(std::string(reinterpret_cast<const char*>(&address), 4)) != std::string::npos;
+      uncalled += called ? "" : function + " ";
     }
     imports += "\n";
   }
+  // With the stack protector's: its failure path (GetCurrentProcess,
+  // TerminateProcess), which the link keeps only when a guarded function
+  // calls it, and the guard's seed at load (the time, counters and ids).
+  EXPECT_EQ(uncalled, "");
   EXPECT_EQ(imports,
-            "KERNEL32.dll: DisableThreadLibraryCalls FreeLibrary GetCurrentProcessId "
-            "GetCurrentThreadId GetProcAddress LoadLibraryA\n"
+            "KERNEL32.dll: DisableThreadLibraryCalls FreeLibrary GetCurrentProcess "
+            "GetCurrentProcessId GetCurrentThreadId GetProcAddress GetSystemTimeAsFileTime "
+            "GetTickCount LoadLibraryA QueryPerformanceCounter TerminateProcess\n"
             "USER32.dll: EnableWindow EnumWindows GetForegroundWindow GetWindowThreadProcessId "
             "IsWindowEnabled IsWindowVisible MessageBoxA\n");
+}
+
+// Hardened as a 32-bit image (docs/plugin.md, "Hardening"): movable to any
+// base (relocatable, with its relocations), data never executable, and marked
+// as registering no exception handler; nothing else claimed.
+TEST(PluginFile, IsMarkedRelocatableNonExecutableDataAndWithoutExceptionHandlers) {
+  // DYNAMIC_BASE 0x40, NX_COMPAT 0x100, NO_SEH 0x400.
+  EXPECT_EQ(ImageNtHeader(kFile)->OptionalHeader.DllCharacteristics, 0x0540);
+  // With its relocations (RELOCS_STRIPPED 0x0001 clear): DLL 0x2000, 32-bit
+  // 0x0100, no line numbers, symbols or debug data 0x020C, executable 0x0002.
+  EXPECT_EQ(ImageNtHeader(kFile)->FileHeader.Characteristics, 0x230E);
+  EXPECT_NE(Directory<void>(IMAGE_DIRECTORY_ENTRY_BASERELOC), nullptr);
 }
 
 // The host's cycle with the plug-in's library calls recorded: every library
