@@ -19,7 +19,7 @@ TEST(Binding, NothingHappensUntilBoundAndInitializedBindsWithoutTheLoadHook) {
                    "MBC Make Memblock From Array 1 => 0; MBC Make Memblock From Bitmap 1 => 0; "
                    "MBC Make Memblock From Image 1 => 0; MBC Make Memblock From Mesh 1 => 0; "
                    "MBC Make Memblock From Sound 1 => 0; MBC Make Memblock Image 4, 4, 32 => 0; "
-                   "call \"PrepareMeshMemblock\", 2 => 0; MBC Plot 1, 0, 0, 7; "
+                   "call \"PrepareMeshMemblock\", 2 => 0; call \"IMPlot\", 1, 0, 0, 7 => 0; "
                    "MBC Get Pixel 1, 0, 0 => 0; call \"IMCircle\", 1, 2, 2, 3, 7, 1 => 0; "
                    "call \"IMCube\", 1, 0, 0, 1, 7, 5 => 0; MBC Cube 1, 0, 0, 3, 7, 0; "
                    "call \"IMBox\", 1, 0, 0, 3, 3, 7, 1 => 0; call \"IMStretch\", 1, 2 => 0; "
