@@ -376,6 +376,24 @@ std::int32_t ReadMemblock(std::int32_t n, std::uint8_t* bytes, std::int32_t capa
   return static_cast<std::int32_t>(b->size());
 }
 
+std::int32_t ReadMemblockAt(std::int32_t n, std::int32_t offset, std::uint8_t* bytes,
+                            std::int32_t count) {
+  const Bytes* b = Find(n);
+  if (b == nullptr) return -1;
+  if (bytes != nullptr && count > 0 && InRange(*b, offset, count)) {
+    std::memcpy(bytes, b->data() + offset, static_cast<std::size_t>(count));
+  }
+  return static_cast<std::int32_t>(b->size());
+}
+
+bool WriteMemblockAt(std::int32_t n, std::int32_t offset, const std::uint8_t* bytes,
+                     std::int32_t count) {
+  Bytes* b = Find(n);
+  if (b == nullptr || bytes == nullptr || count < 1 || !InRange(*b, offset, count)) return false;
+  std::memcpy(b->data() + offset, bytes, static_cast<std::size_t>(count));
+  return true;
+}
+
 bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes) {
   return Keep(TheStore().memblocks, n, std::move(bytes));
 }

@@ -81,6 +81,15 @@ std::vector<std::uint8_t> MemblockBytes(std::int32_t n);  // empty when missing
 // Copies at most `capacity` leading bytes of memblock n, without copying the
 // rest; its size, or -1 when it is missing.
 std::int32_t ReadMemblock(std::int32_t n, std::uint8_t* bytes, std::int32_t capacity);
+// Copies the `count` bytes at `offset` of memblock n, at a cost that does not
+// grow with its size; its size, or -1 when it is missing. When they do not
+// lie inside it, nothing is copied.
+std::int32_t ReadMemblockAt(std::int32_t n, std::int32_t offset, std::uint8_t* bytes,
+                            std::int32_t count);
+// Puts `count` bytes at `offset` of memblock n in place; false (writing
+// nothing) when it is missing or they do not lie inside it.
+bool WriteMemblockAt(std::int32_t n, std::int32_t offset, const std::uint8_t* bytes,
+                     std::int32_t count);
 bool PutMemblock(std::int32_t n, std::vector<std::uint8_t> bytes);
 std::int32_t MemblockCount();
 // The numbers of every memblock, ascending.

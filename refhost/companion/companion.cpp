@@ -85,6 +85,21 @@ std::int32_t REFHOST_CDECL RefhostReadMemblock(std::int32_t n, std::uint8_t* byt
   return refhost::ReadMemblock(n, bytes, capacity);
 }
 
+// Copies `count` bytes from `offset` when they lie inside the memblock, at a
+// cost that does not grow with its size; returns its size, or -1 when there is
+// no such memblock (with count 0, the size alone).
+std::int32_t REFHOST_CDECL RefhostReadMemblockAt(std::int32_t n, std::int32_t offset,
+                                                 std::uint8_t* bytes, std::int32_t count) {
+  return refhost::ReadMemblockAt(n, offset, bytes, count);
+}
+
+// Writes `count` bytes at `offset` in place; 1, or 0 when the memblock is
+// missing or they would not lie inside it.
+std::int32_t REFHOST_CDECL RefhostWriteMemblockAt(std::int32_t n, std::int32_t offset,
+                                                  const std::uint8_t* bytes, std::int32_t count) {
+  return refhost::WriteMemblockAt(n, offset, bytes, count) ? 1 : 0;
+}
+
 void REFHOST_CDECL RefhostSetCallObserver(refhost::CallObserver observer, void* context) {
   refhost::SetCallObserver(observer, context);
 }

@@ -26,6 +26,10 @@ namespace refhost {
   X(MemblockCount, std::int32_t, (void))                                                        \
   X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))               \
   X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity))  \
+  X(ReadMemblockAt, std::int32_t,                                                               \
+    (std::int32_t n, std::int32_t offset, std::uint8_t * bytes, std::int32_t count))            \
+  X(WriteMemblockAt, std::int32_t,                                                              \
+    (std::int32_t n, std::int32_t offset, const std::uint8_t* bytes, std::int32_t count))       \
   X(SetCallObserver, void, (refhost::CallObserver observer, void* context))                     \
   X(CallCount, std::uint64_t, (void))
 

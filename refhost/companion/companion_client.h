@@ -29,6 +29,10 @@ class CompanionClient {
 
   // The memblock's bytes; empty when it does not exist.
   std::vector<std::uint8_t> Bytes(std::int32_t n) const;
+  // Its size without copying it; -1 when it does not exist.
+  std::int32_t Size(std::int32_t n) const {
+    return ReadMemblock(n, nullptr, 0);
+  }
   // Every memblock number, ascending.
   std::vector<std::int32_t> Numbers() const;
 

@@ -44,6 +44,14 @@ const std::vector<Option>& Options() {
          *error = "--max-host-calls takes a count of at least 1, not \"" + value + "\"";
          return false;
        }},
+      {"--max-run-host-calls", "N",
+       "stop the run once its commands have made more than N host calls in all (default " +
+           std::to_string(kDefaultMaxRunHostCalls) + ")",
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         if (ParseCount(value, &line->options.maxRunHostCalls)) return true;
+         *error = "--max-run-host-calls takes a count of at least 1, not \"" + value + "\"";
+         return false;
+       }},
       {"--update-golden", nullptr,
        "an expect_image whose golden file is missing or differs writes the image as that "
        "golden file (in SCRIPT's folder), says so and passes",
@@ -165,8 +173,14 @@ std::string HelpText() {
   for (const Option& option : Options()) {
     std::string head = std::string("  ") + option.name + (option.value ? " " : "") +
                        (option.value ? option.value : "");
-    head.resize(std::max<std::size_t>(head.size() + 1, kOptionIndent), ' ');
-    text += head + Wrapped(option.does, kOptionIndent).substr(kOptionIndent);
+    // A name too long for its column gets a line of its own.
+    const std::string does = Wrapped(option.does, kOptionIndent);
+    if (head.size() < kOptionIndent) {
+      head.resize(kOptionIndent, ' ');
+      text += head + does.substr(kOptionIndent);
+    } else {
+      text += head + "\n" + does;
+    }
   }
   text +=
       "\n"
@@ -182,9 +196,9 @@ std::string HelpText() {
       "\n"
       "Exit status: 0 the script ran and every expectation held; 1 an expectation\n"
       "failed (or the plug-in or a host library stayed loaded); 2 a line could not be\n"
-      "run, or a command was stopped; 3 the host could not be set up (no plug-in, a\n"
-      "script that cannot be read, an output folder that cannot be made); 4 the\n"
-      "command line was wrong.\n";
+      "run, or a command or the whole run was stopped; 3 the host could not be set up\n"
+      "(no plug-in, a script that cannot be read, an output folder that cannot be\n"
+      "made); 4 the command line was wrong.\n";
   return text;
 }
 

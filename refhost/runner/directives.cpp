@@ -1,5 +1,6 @@
 #include "refhost/runner/directives.h"
 
+#include "refhost/runner/command_row.h"
 #include "refhost/runner/export_call.h"
 #include "refhost/runner/file_names.h"
 #include "refhost/runner/script_runner.h"
@@ -133,6 +134,11 @@ std::string CheckDirective(const Statement& statement) {
     if (form[i] != 'f') continue;
     const std::string why = RefusedFileName(statement.args[i].text);
     if (!why.empty()) return why + ": \"" + Escaped(statement.args[i].text) + "\"";
+  }
+  if (statement.name == "expect_image") {
+    const std::string& name = statement.args[1].text;
+    const bool png = name.size() > 4 && SameNameIgnoringCase(name.substr(name.size() - 4), ".png");
+    if (!png) return "a golden file is a PNG file, named NAME.png: \"" + Escaped(name) + "\"";
   }
   if (statement.name == "call" && statement.args.size() - 1 > kMaxCommandArgs) {
     return "call takes at most " + std::to_string(kMaxCommandArgs) + " arguments";

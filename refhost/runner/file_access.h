@@ -1,34 +1,61 @@
-// Files as the runner reads and writes them, each refusal naming the file by
-// its full path with the system's reason in words ("C:\out\a.png cannot be
+// Files as the runner reads and writes them, all through the system's own
+// rules (disk_file.h): a folder's name is made full by the system and printed
+// as it spells it, only a file on a disk is read or written, and a file written
+// below a folder stays in that folder, links followed. Each refusal names the
+// file by its full path with the reason in words ("C:\out\a.png cannot be
 // written: No such file or directory").
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "refhost/runner/disk_file.h"
 
 namespace refhost {
 
-// `path` made absolute and normalised, with the system's separators.
-std::string FullPath(const std::string& path);
+enum class ReadResult { kRead, kCannotRead, kTooLarge };
 
-// Reads a whole file of at most `largest` bytes; false with a message.
-bool ReadFileBytes(const std::string& path, std::uint64_t largest, std::string* bytes,
-                   std::string* error);
+// Reads a whole disk file of at most `largest` bytes; anything else with the
+// reason in `error`, the file named by `path` as given (the runner gives full
+// paths).
+ReadResult ReadFileBytes(const std::string& path, std::uint64_t largest, std::string* bytes,
+                         std::string* error);
 
-// Writes `bytes` as the file `path`, making the folders on its way; false
-// with a message.
-bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                    std::string* error);
+// Whether nothing stands at `path`.
+bool IsMissing(const std::string& path);
 
-// Makes `folder` and those above it when missing; false with a message when
-// it cannot be made or is not a folder. `created` tells whether it was made.
-bool EnsureFolder(const std::string& folder, bool* created, std::string* error);
+// A folder the runner reads from or writes into.
+struct Folder {
+  std::string full;   // as the system spells it made full
+  std::string final;  // what the system resolves it to: links, drive letters, short names undone
+};
 
-bool FileExists(const std::string& path);
+// The folder at `path`, made with those above it when missing and `make`
+// (`made` tells). False with the reason: a folder name that ends in a blank
+// or a dot (which Windows drops from the last name alone, so that the folder
+// made would not be the one named), a file or device in the way, or the
+// system's refusal.
+bool OpenFolder(const std::string& path, bool make, Folder* folder, bool* made, std::string* error);
 
-// True when both paths name one file, whether or not it exists yet: names
-// are compared without letter case, as Windows compares them.
-bool SameFile(const std::string& a, const std::string& b);
+// The path of `name` ("shots/a.png") below `folder`, with the system's
+// separators.
+std::string PathBelow(const Folder& folder, std::string_view name);
+
+// Why a file, open and about to be written, may not be; "" when it may.
+using WriteCheck = std::function<std::string(const DiskFile& file)>;
+
+// Writes `bytes` as `name` below `folder`, making the folders on its way. It
+// never writes through a link that leads out of the folder, never into
+// anything but a disk file, never where `check` refuses (the check's words
+// follow the file's full path in `error`), and never truncates before all of
+// that has been asked; a file made on the way to a refusal is removed again.
+bool WriteBelow(const Folder& folder, std::string_view name, const std::vector<std::uint8_t>& bytes,
+                const WriteCheck& check, std::string* error);
+
+// `text` with A-Z in lower case: names compared as Windows compares them.
+std::string Lowered(std::string text);
 
 }  // namespace refhost

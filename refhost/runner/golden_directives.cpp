@@ -60,24 +60,39 @@ bool ScriptRunner::ImageMemblock(std::int32_t n, const char* purpose, RgbImage* 
 }
 
 bool ScriptRunner::WriteOutput(const RgbImage& image, const std::string& name, std::string* full) {
-  const std::string path = options_.outputFolder + "/" + name;
-  *full = FullPath(path);
-  for (const auto& [line, golden] : goldens_) {
-    if (!SameFile(path, golden)) continue;
-    error_ = *full + " is the golden file that expect_image on line " + std::to_string(line) +
-             " compares with, and the runner never writes over a golden file: use another "
-             "name or output folder (--update-golden writes golden files)";
+  *full = PathBelow(outputFolder_, name);
+  std::vector<std::uint8_t> png;
+  if (!EncodePng(image, &png)) {
+    error_ = *full + " cannot be written: the PNG encoder failed";
     return false;
   }
-  return WritePng(image, path, &error_);
+  const GoldenGuard& guard = guard_;
+  return WriteBelow(
+      outputFolder_, name, png,
+      [&guard](const DiskFile& file) { return guard.Refusal(file, false); }, &error_);
 }
 
 bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
                                const std::string& source, const std::string& why) {
-  const std::string path = options_.scriptFolder + "/" + name;
-  if (!WritePng(image, path, &error_)) return false;
-  goldensWritten_.push_back(FullPath(path));
-  Echo(source, "golden file written (" + why + "): " + FullPath(path));
+  const std::string path = PathBelow(scriptFolder_, name);
+  std::vector<std::uint8_t> png;
+  if (!EncodePng(image, &png)) {
+    error_ = path + " cannot be written: the PNG encoder failed";
+    return false;
+  }
+  // A golden file is a PNG file by its name, and by the name of what the
+  // system opens for it (a short name may stand for another).
+  const GoldenGuard& guard = guard_;
+  const auto check = [&guard](const DiskFile& file) {
+    const std::string& opened = file.FinalPath();
+    if (opened.size() < 4 || Lowered(opened.substr(opened.size() - 4)) != ".png") {
+      return "is " + opened + ", not a .png file: a golden file is a PNG file";
+    }
+    return guard.Refusal(file, true);
+  };
+  if (!WriteBelow(scriptFolder_, name, png, check, &error_)) return false;
+  goldensWritten_.push_back(path);
+  Echo(source, "golden file written (" + why + "): " + path);
   return true;
 }
 
@@ -103,13 +118,12 @@ bool ScriptRunner::Save(const DirectiveStep& step) {
 
 bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   const std::string& name = step.statement.args[1].text;
-  const std::string goldenPath = options_.scriptFolder + "/" + name;
-  const std::string golden = FullPath(goldenPath);
+  const std::string golden = PathBelow(scriptFolder_, name);
   RgbImage image;
   if (!ImageMemblock(step.v[0], "to compare", &image)) return false;
   const auto detail = [this](const std::string& text) { out_ << "      " << text << "\n"; };
   std::string actual;
-  if (!FileExists(goldenPath)) {
+  if (IsMissing(golden)) {
     if (options_.updateGolden) return WriteGolden(image, name, step.source, "it was missing");
     ++failures_;
     if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
@@ -119,7 +133,7 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   }
   RgbImage wanted;
   std::string unreadable;
-  if (!ReadGolden(goldenPath, &wanted, &unreadable)) {
+  if (!ReadGolden(golden, &wanted, &unreadable)) {
     if (options_.updateGolden) {
       return WriteGolden(image, name, step.source, "the old one could not be read");
     }

@@ -53,7 +53,7 @@ bool ScriptRunner::MakePicture(const DirectiveStep& step) {
   std::string from;
   if (v.size() == 1) {
     const std::string& name = step.statement.args[1].text;
-    if (!ReadPng(options_.scriptFolder + "/" + name, kLargestResourceSide, &width, &height, &pixels,
+    if (!ReadPng(PathBelow(scriptFolder_, name), kLargestResourceSide, &width, &height, &pixels,
                  &error_)) {
       return false;
     }
@@ -125,35 +125,33 @@ bool ScriptRunner::Memblock(const DirectiveStep& step) {
 
 bool ScriptRunner::Dword(const DirectiveStep& step) {
   const std::vector<std::int32_t>& v = step.v;
-  std::vector<std::uint8_t> bytes = host_->Bytes(v[0]);
+  // Four bytes moved in place, whatever the memblock's size.
+  std::uint8_t bytes[4] = {};
+  const std::int32_t size = host_->ReadMemblockAt(v[0], v[1], bytes, 4);
   const std::string memblock = "memblock " + std::to_string(v[0]);
-  if (host_->MemblockExists(v[0]) == 0) {
+  if (size < 0) {
     error_ = memblock + " does not exist";
     return false;
   }
-  if (bytes.size() < 4) {
-    error_ = memblock + " has " + Plural(bytes.size(), "byte") + ", too few for a dword";
+  if (size < 4) {
+    error_ = memblock + " has " + Plural(size, "byte") + ", too few for a dword";
     return false;
   }
-  if (v[1] < 0 || static_cast<std::size_t>(v[1]) > bytes.size() - 4) {
-    error_ = memblock + " has " + Plural(bytes.size(), "byte") +
-             ": its dwords lie at offsets 0 to " + std::to_string(bytes.size() - 4) + ", not " +
-             std::to_string(v[1]);
+  if (v[1] < 0 || v[1] > size - 4) {
+    error_ = memblock + " has " + Plural(size, "byte") + ": its dwords lie at offsets 0 to " +
+             std::to_string(size - 4) + ", not " + std::to_string(v[1]);
     return false;
   }
-  const std::size_t at = static_cast<std::size_t>(v[1]);
   std::uint32_t value = 0;
   for (std::size_t i = 0; i < 4; ++i) {
     if (v.size() == 3) {
-      bytes[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v[2]) >> (8 * i));
+      bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v[2]) >> (8 * i));
     }
-    value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
+    value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
   }
   const bool pixel = v[1] >= kFirstPixelOffset;
   if (v.size() == 3) {
-    if (!Kept(host_->PutMemblock(v[0], bytes.data(), static_cast<std::int32_t>(bytes.size())))) {
-      return false;
-    }
+    host_->WriteMemblockAt(v[0], v[1], bytes, 4);
   } else {
     Keep(step.statement.target, static_cast<std::int32_t>(value), pixel);
   }
@@ -163,11 +161,14 @@ bool ScriptRunner::Dword(const DirectiveStep& step) {
 }
 
 std::string ScriptRunner::DescribeMemblock(std::int32_t n) const {
-  const std::vector<std::uint8_t> bytes = host_->Bytes(n);
-  if (bytes.empty()) return "memblock " + std::to_string(n) + " does not exist";
+  std::uint8_t bytes[12] = {};
+  const std::int32_t size = host_->ReadMemblockAt(n, 0, bytes, 12);
+  if (size < 0) return "memblock " + std::to_string(n) + " does not exist";
+  // A memblock shorter than 12 bytes shows the dwords it holds.
+  if (size < 12) host_->ReadMemblockAt(n, 0, bytes, size);
   std::string text =
-      "memblock " + std::to_string(n) + ": " + Plural(bytes.size(), "byte") + ", first dwords";
-  for (std::size_t at = 0; at + 4 <= bytes.size() && at < 12; at += 4) {
+      "memblock " + std::to_string(n) + ": " + Plural(size, "byte") + ", first dwords";
+  for (std::int32_t at = 0; at + 4 <= size && at < 12; at += 4) {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
     text += (at ? ", " : " ") + std::to_string(static_cast<std::int32_t>(value));
@@ -184,7 +185,7 @@ bool ScriptRunner::ListMemblocks(const DirectiveStep& step) {
   std::ostringstream list;
   const std::vector<std::int32_t> numbers = host_->Numbers();
   for (std::int32_t n : numbers) {
-    list << (list.tellp() > 0 ? ", " : "") << n << " (" << host_->Bytes(n).size() << " bytes)";
+    list << (list.tellp() > 0 ? ", " : "") << n << " (" << host_->Size(n) << " bytes)";
   }
   Echo(step.source, std::to_string(numbers.size()) + " in the host" +
                         (numbers.empty() ? "" : ": ") + list.str());

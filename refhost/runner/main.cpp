@@ -6,7 +6,7 @@
 
 #include <iostream>
 #include <new>
-#include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "refhost/companion/companion_client.h"
@@ -40,9 +40,19 @@ void Stop(int status) {
   ExitProcess(static_cast<UINT>(status));
 }
 
+// The folder of a full path, with its separator ("C:\" for "C:\s.mbc").
 std::string Folder(const std::string& path) {
   return path.substr(0, path.find_last_of("\\/") + 1);
 }
+
+// The script's bytes read in place as a stream: a copy of a script of tens of
+// megabytes would only cost memory.
+class BytesBuffer : public std::streambuf {
+ public:
+  explicit BytesBuffer(std::string* bytes) {
+    setg(bytes->data(), bytes->data(), bytes->data() + bytes->size());
+  }
+};
 
 // The plug-in by file name, found through the ordinary search (this program's
 // folder first) as the host finds it; when this folder has none, the one a
@@ -78,12 +88,22 @@ int main(int argc, char** argv) {
   }
   refhost::RunnerOptions& options = line.options;
   options.stop = &Stop;
-  std::string scriptBytes;
-  if (!refhost::ReadFileBytes(line.script, kLargestScriptBytes, &scriptBytes, &error)) {
-    return Fail("the script " + error);
+  // The script's folder is that of its full path as the system makes it
+  // ("C:s.mbc" lies in the current folder of drive C:).
+  if (!refhost::SystemFullPath(line.script, &options.script, &error)) {
+    return Fail("the script " + line.script + " cannot be read: " + error);
   }
-  const std::size_t slash = line.script.find_last_of("/\\");
-  options.scriptFolder = slash == std::string::npos ? "." : line.script.substr(0, slash);
+  options.scriptFolder = Folder(options.script);
+  std::string scriptBytes;
+  switch (refhost::ReadFileBytes(options.script, kLargestScriptBytes, &scriptBytes, &error)) {
+    case refhost::ReadResult::kRead:
+      break;
+    case refhost::ReadResult::kTooLarge:  // a script beyond the limit, like one that is no text
+      std::cout << "mbc_runner: the script " << refhost::Escaped(error) << "\n";
+      return refhost::kRunScriptError;
+    case refhost::ReadResult::kCannotRead:
+      return Fail("the script " + error);
+  }
 
   // The host has its companion library loaded before any plug-in binds to it.
   refhost::CompanionClient host;
@@ -119,7 +139,8 @@ int main(int argc, char** argv) {
   refhost::ScriptRunner runner(plugin.Commands(), companion ? &host : nullptr, options, std::cout);
   refhost::RunResult result = refhost::kRunScriptError;
   try {
-    std::istringstream script(scriptBytes);
+    BytesBuffer buffer(&scriptBytes);
+    std::istream script(&buffer);
     result = runner.Run(script);
   } catch (const std::bad_alloc&) {  // every size is bounded; this is the last guard
     std::cout << "mbc_runner: out of memory\n";

@@ -9,15 +9,28 @@ char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The longest name searched for, and the most of a text worth comparing with
+// one: a text longer than a name by more than its edits is never close.
+constexpr std::size_t kLongestName = 64;
+constexpr std::size_t kLongestText = kLongestName + kLongestName / 4 + 1;
+
+// The blank-separated words of `text` (cut at its first "("), in lower case,
+// gathered only until, joined, they are longer than kLongestText: such a text
+// is close to no name whatever follows, so the rest of a long line costs
+// nothing (the last word gathered may be cut short).
 std::vector<std::string> Words(std::string_view text) {
   std::vector<std::string> words;
   std::string word;
+  std::size_t joined = 0;
   for (char c : text.substr(0, text.find('('))) {
-    if (c == ' ' || c == '\t') {
-      if (!word.empty()) words.push_back(std::move(word));
-      word.clear();
-    } else {
+    if (joined > kLongestText) break;
+    if (c != ' ' && c != '\t') {
+      joined += word.empty() && !words.empty();  // the blank before it
       word.push_back(Lower(c));
+      ++joined;
+    } else if (!word.empty()) {
+      words.push_back(std::move(word));
+      word.clear();
     }
   }
   if (!word.empty()) words.push_back(std::move(word));
@@ -70,6 +83,7 @@ std::string NearestName(std::string_view text, const std::vector<std::string>& c
   std::string best;
   std::size_t bestDistance = 0;
   for (const std::string& candidate : candidates) {
+    if (candidate.size() > kLongestName) continue;
     const std::vector<std::string> own = Words(candidate);
     const std::string name = Joined(own, own.size());
     const std::size_t limit = std::max<std::size_t>(1, name.size() / 4);

@@ -14,7 +14,10 @@ namespace refhost {
 // its first "("), so that a blank too many or too few still finds it; close
 // means at most one edit (a letter added, dropped, changed, or two swapped)
 // per four letters of the candidate, and at least one. Ties go to the longer
-// candidate, as the longest command name wins when a line is read.
+// candidate, as the longest command name wins when a line is read. Names
+// longer than 64 characters are not searched for, so that the work stays
+// within a bound whatever the lengths of `text` and the candidates: only the
+// start of `text` is read, and each candidate costs at most a fixed amount.
 std::string NearestName(std::string_view text, const std::vector<std::string>& candidates);
 
 }  // namespace refhost

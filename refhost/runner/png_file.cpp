@@ -104,35 +104,31 @@ bool Enlarge(const RgbImage& image, int scale, RgbImage* enlarged, std::string* 
   return true;
 }
 
-bool WritePng(const RgbImage& image, const std::string& path, std::string* error) {
-  std::vector<std::uint8_t> encoded;
-  if (stbi_write_png_to_func(&AppendStream, &encoded, image.width, image.height, 3,
-                             image.rgb.data(), image.width * 3) == 0) {
-    *error = FullPath(path) + " cannot be written: the PNG encoder failed";
-    return false;
-  }
-  return WriteFileBytes(path, encoded, error);
+bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes) {
+  bytes->clear();
+  return stbi_write_png_to_func(&AppendStream, bytes, image.width, image.height, 3,
+                                image.rgb.data(), image.width * 3) != 0;
 }
 
 bool ReadPng(const std::string& path, int largestSide, int* width, int* height,
              std::vector<std::int32_t>* pixels, std::string* error) {
   std::string file;
-  if (!ReadFileBytes(path, kLargestPngFileBytes, &file, error)) return false;
+  if (ReadFileBytes(path, kLargestPngFileBytes, &file, error) != ReadResult::kRead) return false;
   const auto* bytes = reinterpret_cast<const stbi_uc*>(file.data());
   const int size = static_cast<int>(file.size());
   int channels = 0;
   if (!stbi_info_from_memory(bytes, size, width, height, &channels)) {
-    *error = FullPath(path) + " is not a PNG file";
+    *error = path + " is not a PNG file";
     return false;
   }
   if (*width < 1 || *height < 1 || *width > largestSide || *height > largestSide) {
-    *error = FullPath(path) + " is " + std::to_string(*width) + "x" + std::to_string(*height) +
+    *error = path + " is " + std::to_string(*width) + "x" + std::to_string(*height) +
              "; sides run from 1 to " + std::to_string(largestSide);
     return false;
   }
   stbi_uc* rgba = stbi_load_from_memory(bytes, size, width, height, &channels, 4);
   if (rgba == nullptr) {
-    *error = FullPath(path) + " is damaged or cut short (" + stbi_failure_reason() + ")";
+    *error = path + " is damaged or cut short (" + stbi_failure_reason() + ")";
     return false;
   }
   const std::size_t count = static_cast<std::size_t>(*width) * static_cast<std::size_t>(*height);

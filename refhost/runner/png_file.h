@@ -33,12 +33,11 @@ bool DecodeImageMemblock(const std::vector<std::uint8_t>& memblock, RgbImage* im
 // apart; false when the result would be wider or higher than kLargestPngSide.
 bool Enlarge(const RgbImage& image, int scale, RgbImage* enlarged, std::string* error);
 
-// Writes `image` as the PNG file `path`, making the folders on its way; false
-// with a message naming the file by its full path and the reason.
-bool WritePng(const RgbImage& image, const std::string& path, std::string* error);
+// `image` as the bytes of a PNG file; false when the encoder fails.
+bool EncodePng(const RgbImage& image, std::vector<std::uint8_t>* bytes);
 
 // Reads a PNG file as 0xFFRRGGBB pixels, row by row. Refuses, with a message
-// naming the file by its full path, one that cannot be read (and why), is
+// naming the file by `path`, one that cannot be read (and why), is
 // not a PNG, is cut short or damaged, or declares a side above
 // `largestSide`; the pixels are decoded only after the declared size has
 // passed.

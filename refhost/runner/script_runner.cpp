@@ -43,26 +43,12 @@ Meaning MeaningOf(const std::string& exportName) {
 }
 
 // The line without its comment and surrounding blanks, as it is echoed.
-std::string Code(const std::string& line) {
-  std::string code = line.substr(0, line.find('#'));
+std::string Code(std::string_view line) {
+  std::string code(line.substr(0, line.find('#')));
   const auto notBlank = [](char c) { return c != ' ' && c != '\t' && c != '\r'; };
   code.erase(code.begin(), std::find_if(code.begin(), code.end(), notBlank));
   code.erase(std::find_if(code.rbegin(), code.rend(), notBlank).base(), code.end());
   return Escaped(code);
-}
-
-// The lines of the script's text; a CR before each LF is dropped.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    lines.push_back(text.substr(start, end - start));
-    if (!lines.back().empty() && lines.back().back() == '\r' && end < text.size()) {
-      lines.back().pop_back();
-    }
-    start = end + 1;
-  }
-  return lines;
 }
 
 // "MBC Box takes 7 arguments (Memblock Number, ...), not 6".
@@ -85,29 +71,33 @@ std::string ArgumentCounts(const CommandSet& plugin, const std::string& name, st
 
 ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
                            RunnerOptions options, std::ostream& out)
-    : plugin_(plugin), host_(host), options_(std::move(options)), out_(out) {
+    : plugin_(plugin),
+      host_(host),
+      options_(std::move(options)),
+      out_(out),
+      budget_(options_.maxHostCalls, options_.maxRunHostCalls) {
   for (const PluginCommand& command : plugin_.Commands()) {
     commandNames_.push_back(command.row.scriptName);
   }
 }
 
 RunResult ScriptRunner::Run(std::istream& script) {
-  const std::string bytes{std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()};
   std::string text;
-  if (!DecodeScript(bytes, &text, &error_)) {
-    out_ << error_ << "\n";
-    return kRunScriptError;
+  {
+    const std::string bytes{std::istreambuf_iterator<char>(script),
+                            std::istreambuf_iterator<char>()};
+    if (!DecodeScript(bytes, &text, &error_)) {
+      out_ << error_ << "\n";
+      return kRunScriptError;
+    }
   }
-  bool made = false;
-  if (!EnsureFolder(options_.outputFolder, &made, &error_)) {
-    out_ << "no output folder: " << Escaped(error_) << "\n";
+  if (!SetUpFiles(text)) {
+    out_ << Escaped(error_) << "\n";
     return kRunSetUpFailed;
   }
-  if (made) out_ << "output folder " << Escaped(FullPath(options_.outputFolder)) << " made\n";
-  const std::vector<std::string> lines = Lines(text);
-  FindGoldens(lines);
   const std::vector<std::string> directives = DirectiveWords();
-  for (const std::string& line : lines) {
+  ScriptLines lines(text);
+  for (std::string_view line; lines.Next(&line);) {
     ++lineNumber_;
     const ParsedLine parsed = ParseScriptLine(line, commandNames_, directives);
     if (!parsed.ok) error_ = parsed.error;
@@ -128,18 +118,41 @@ RunResult ScriptRunner::Run(std::istream& script) {
   return kRunPassed;
 }
 
-void ScriptRunner::FindGoldens(const std::vector<std::string>& lines) {
-  goldens_.clear();
-  int number = lineNumber_;
-  for (const std::string& line : lines) {
-    ++number;
-    if (line.find("expect_image") == std::string::npos) continue;
-    const ParsedLine parsed = ParseScriptLine(line, commandNames_, {"expect_image"});
-    const Statement& s = parsed.statement;
-    if (parsed.ok && s.kind == Statement::Kind::Directive && CheckDirective(s).empty()) {
-      goldens_[number] = options_.scriptFolder + "/" + s.args[1].text;
-    }
+bool ScriptRunner::SetUpFiles(std::string_view text) {
+  bool made = false;
+  if (!OpenFolder(options_.scriptFolder, false, &scriptFolder_, &made, &error_)) {
+    error_ = "no script folder: " + error_;
+    return false;
   }
+  if (!OpenFolder(options_.outputFolder, true, &outputFolder_, &made, &error_)) {
+    error_ = "no output folder: " + error_;
+    return false;
+  }
+  if (made) out_ << "output folder " << Escaped(outputFolder_.full) << " made\n";
+  if (!options_.script.empty()) {
+    guard_.Protect(options_.script, GoldenGuard::Role::kScript);
+  }
+  // Every line that names a PNG file to read or a golden file, wherever it
+  // stands: a save may come before the line that names its file.
+  ScriptLines lines(text);
+  int number = lineNumber_;
+  for (std::string_view line; lines.Next(&line);) {
+    ++number;
+    if (line.find("image") == std::string::npos && line.find("bitmap") == std::string::npos) {
+      continue;
+    }
+    const ParsedLine parsed =
+        ParseScriptLine(line, commandNames_, {"expect_image", "image", "bitmap"});
+    const Statement& s = parsed.statement;
+    if (!parsed.ok || s.kind != Statement::Kind::Directive || s.args.size() != 2 ||
+        s.args[1].kind != Operand::Kind::Text || !CheckDirective(s).empty()) {
+      continue;
+    }
+    const bool golden = s.name == "expect_image";
+    guard_.Protect(scriptFolder_, s.args[1].text,
+                   golden ? GoldenGuard::Role::kGolden : GoldenGuard::Role::kInput, number, s.name);
+  }
+  return true;
 }
 
 bool ScriptRunner::Execute(const Statement& statement, const std::string& source) {
@@ -222,12 +235,9 @@ bool ScriptRunner::RunCommand(const Statement& statement, const std::string& sou
 
 void REFHOST_CDECL ScriptRunner::Observe(const HostCall* call, void* context) {
   auto* self = static_cast<ScriptRunner*>(context);
-  ++self->hostCalls_;
   if (self->options_.trace) self->out_ << "      " << Describe(*call, true) << "\n";
-  if (self->hostCalls_ <= self->options_.maxHostCalls) return;
-  self->out_ << "line " << self->lineNumber_ << ": the command made more than "
-             << Plural(self->options_.maxHostCalls, "host call")
-             << "; stopped (--max-host-calls sets the limit)\n";
+  if (self->budget_.Spend()) return;
+  self->out_ << "line " << self->lineNumber_ << ": " << self->budget_.Passed() << "\n";
   self->out_.flush();
   if (self->options_.stop != nullptr) self->options_.stop(kRunScriptError);
   std::_Exit(kRunScriptError);
@@ -237,7 +247,7 @@ void ScriptRunner::CallAndReport(const void* address, const std::string& exportN
                                  const std::vector<std::int32_t>& args, const Statement& statement,
                                  const std::string& source, bool showResult) {
   if (options_.trace) out_ << "  " << source << "\n";
-  hostCalls_ = 0;
+  budget_.StartCommand();
   if (host_ != nullptr) host_->SetCallObserver(&ScriptRunner::Observe, this);
   const std::int32_t result = CallExport(address, args);
   if (host_ != nullptr) host_->SetCallObserver(nullptr, nullptr);
@@ -250,7 +260,7 @@ void ScriptRunner::CallAndReport(const void* address, const std::string& exportN
       host_->MemblockExists(result) == 0) {
     out_ << ", but the host has no memblock " << result;
   }
-  if (host_ != nullptr) out_ << "  [" << Plural(hostCalls_, "host call") << "]";
+  if (host_ != nullptr) out_ << "  [" << Plural(budget_.CommandCalls(), "host call") << "]";
   out_ << "\n";
 }
 

@@ -15,6 +15,9 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/file_access.h"
+#include "refhost/runner/golden_guard.h"
+#include "refhost/runner/host_call_budget.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_line.h"
 
@@ -27,10 +30,13 @@ enum RunResult : int {
   kRunSetUpFailed = 3,  // the output folder cannot be made
 };
 
-// A command that makes more host calls than this is stopped, by default.
+// A command that makes more host calls than this is stopped, by default; and
+// so is a run that makes more than this in all.
 constexpr std::uint64_t kDefaultMaxHostCalls = 100000000;
+constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
 
 struct RunnerOptions {
+  std::string script;              // the script's own file, never written over ("": none)
   std::string scriptFolder = ".";  // where PNG files and golden files are read from
   std::string outputFolder = ".";  // where "save" writes, made when missing
   bool trace = false;              // print every host call under its command
@@ -38,8 +44,10 @@ struct RunnerOptions {
   // as the golden file and passes.
   bool updateGolden = false;
   std::uint64_t maxHostCalls = kDefaultMaxHostCalls;
+  std::uint64_t maxRunHostCalls = kDefaultMaxRunHostCalls;
   // Ends the process with `status` once a command has made more host calls
-  // than maxHostCalls and the message is out. It must not return: the command
+  // than maxHostCalls, or the run more than maxRunHostCalls, and the message
+  // is out. It must not return: the command
   // is cut off in the middle and nothing may call into it again.
   void (*stop)(int status) = nullptr;  // null: std::_Exit
 };
@@ -105,14 +113,17 @@ class ScriptRunner {
   bool Kept(std::int32_t kept);
   // The image memblock `n`; false with the reason in `error_`.
   bool ImageMemblock(std::int32_t n, const char* purpose, RgbImage* image);
-  // Writes `image` below the output folder, never over a golden file of the
-  // script; false with the reason in `error_`. `full` gets its full path.
+  // Writes `image` below the output folder, never over the script, a file it
+  // reads or a golden file; false with the reason in `error_`. `full` gets
+  // its full path.
   bool WriteOutput(const RgbImage& image, const std::string& name, std::string* full);
   // Writes the golden file of expect_image `name` anew (--update-golden).
   bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& source,
                    const std::string& why);
-  // The expect_image lines of `lines` and their golden files.
-  void FindGoldens(const std::vector<std::string>& lines);
+  // Finds the folders, making the output folder when it is missing, and
+  // notes the files the script names that nothing may write over; false
+  // with the reason in `error_`.
+  bool SetUpFiles(std::string_view text);
 
   const CommandSet& plugin_;
   const CompanionClient* host_;
@@ -122,13 +133,14 @@ class ScriptRunner {
   std::map<std::string, std::int32_t> variables_;
   std::set<std::string> pixelVariables_;  // those that hold a colour or pixel
   std::vector<std::string> saved_;
-  // The golden files of the script's expect_image lines, by line number.
-  std::map<int, std::string> goldens_;
+  Folder scriptFolder_;
+  Folder outputFolder_;
+  GoldenGuard guard_;
   std::vector<std::string> goldensWritten_;
   std::string error_;
   int lineNumber_ = 0;
   int failures_ = 0;
-  std::uint64_t hostCalls_ = 0;  // of the command running now
+  HostCallBudget budget_;
 };
 
 }  // namespace refhost

@@ -85,4 +85,13 @@ bool DecodeScript(std::string_view bytes, std::string* text, std::string* error)
   return true;
 }
 
+bool ScriptLines::Next(std::string_view* line) {
+  if (at_ >= text_.size()) return false;
+  const std::size_t end = std::min(text_.find('\n', at_), text_.size());
+  *line = text_.substr(at_, end - at_);
+  if (!line->empty() && line->back() == '\r' && end < text_.size()) line->remove_suffix(1);
+  at_ = end + 1;
+  return true;
+}
+
 }  // namespace refhost

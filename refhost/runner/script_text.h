@@ -15,4 +15,19 @@ namespace refhost {
 // that ends in half a character.
 bool DecodeScript(std::string_view bytes, std::string* text, std::string* error);
 
+// The lines of a script's text, one at a time and without copying them, so
+// that a script of many short lines takes no more memory than its text: a CR
+// before each LF is dropped, and a last LF ends the last line.
+class ScriptLines {
+ public:
+  explicit ScriptLines(std::string_view text) : text_(text) {}
+
+  // The next line; false after the last.
+  bool Next(std::string_view* line);
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
 }  // namespace refhost

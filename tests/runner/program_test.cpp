@@ -37,6 +37,9 @@ struct ProgramRow {
   const char* args;
   int status;
   std::string said;
+  // Run from drive Z:, so that a name such as "C:test.mbc" means the
+  // current folder of drive C:, the row's own.
+  bool fromDriveZ = false;
 };
 
 // Each row a test, RunnerProgram.Row/<its name>.
@@ -80,6 +83,25 @@ std::vector<ProgramRow> ProgramRows() {
       {"range", host,
        "i = MBC Make Memblock Image(8, 8, 32)\nMBC Box i, -2147483648, 0, 2147483647, 0, 7, 0\n",
        "test.mbc", 2, "line 2: the command made more than 100000000 host calls"},
+      // The whole run has its limit too, each command within its own.
+      {"run limit", host, bind + bind + bind + "print \"not reached\"\n",
+       "test.mbc --max-run-host-calls=5", 2,
+       "line 6: the run made more than 5 host calls in all; stopped (--max-run-host-calls sets the "
+       "limit)\n"},
+      // A script as large as the limit runs, in bounded memory, whatever
+      // number of lines it holds; a byte more is refused before line 1.
+      {"largest", host, std::string((64 << 20) - 8, '\n') + "print 7\n", "test.mbc", 0,
+       "load hook called\n7\n"},
+      {"too large", host, std::string((64 << 20) + 1, '\n'), "test.mbc", 2,
+       "^mbc_runner: the script {folder}\\test.mbc is larger than 64 MiB, more than the runner "
+       "reads\n"},
+      // The script's folder is that of its full path: a golden file goes
+      // beside the script, whatever the current drive.
+      {"drive-relative", host, "i = MBC Make Memblock Image(1, 1, 32)\nexpect_image i, \"g.png\"\n",
+       "--update-golden C:test.mbc C:out", 0,
+       "output folder {folder}\\out made\n ... golden file written (it was missing): "
+       "{folder}\\g.png\n",
+       true},
   };
   return {std::begin(rows), std::end(rows)};
 }
@@ -99,9 +121,14 @@ TEST_P(RunnerProgram, Row) {
   std::ofstream(folder / "test.mbc", std::ios::binary) << row.script;
   // The output goes to a file: a pipe could be held open by a process that
   // a message box starts, long after the runner has ended.
-  const int status = std::system(
-      ("cd /d \"" + folder.string() + "\" && mbc_runner.exe " + row.args + " >output.txt 2>&1")
-          .c_str());
+  // Started in the row's folder, which stays the current folder of drive
+  // C: when a row moves to drive Z:.
+  const fs::path started = fs::current_path();
+  fs::current_path(folder);
+  const int status = std::system((std::string(row.fromDriveZ ? "Z: && C:" : "") +
+                                  "mbc_runner.exe " + row.args + " >C:output.txt 2>&1")
+                                     .c_str());
+  fs::current_path(started);
   std::ifstream output(folder / "output.txt", std::ios::binary);
   const std::string said = std::regex_replace(
       std::string(std::istreambuf_iterator<char>(output), {}), std::regex("\r| +(?= )"), "");

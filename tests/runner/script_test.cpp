@@ -146,10 +146,25 @@ std::vector<Row> SaysRows() {
        "line 2: unknown variable imh; did you mean img?\n"},
       {"a variable never made", "print nothing\n", 2,
        "line 1: unknown variable nothing (a variable is made by \"NAME = ...\")\n"},
+      // Names of up to 64 characters are looked for, longer ones not.
+      {"a typo in a name of 64 characters",
+       std::string(63, 'v') + "a = 1\nprint " + std::string(63, 'v') + "b\n", 2,
+       "b; did you mean " + std::string(63, 'v') + "a?\n"},
+      {"a typo in a name of 65 characters",
+       std::string(64, 'v') + "a = 1\nprint " + std::string(64, 'v') + "b\n", 2,
+       "b (a variable is made by"},
+      {"a golden file that is no PNG file",
+       "i = MBC Make Memblock Image(1, 1, 32)\n"
+       "expect_image i, \"s.mbc\"\n",
+       2, "line 2: a golden file is a PNG file, named NAME.png: \"s.mbc\"\n"},
       {"saving no memblock", "save 7, \"x.png\"\n", 2, "line 1: memblock 7 does not exist\n"},
       {"reading no memblock", "v = dword 9, 0\n", 2, "line 1: memblock 9 does not exist\n"},
       {"reading past a memblock", "memblock 2, 16\nv = dword 2, 13\n", 2,
        "line 2: memblock 2 has 16 bytes: its dwords lie at offsets 0 to 12, not 13\n"},
+      {"dwords at the far end of the largest memblock, and one shorter than a header",
+       "memblock 1, 67108864\ndword 1, 67108860, 0x11223344\nv = dword 1, 67108860\n"
+       "w = dword 1, 67108856\nprint v, w\nmemblock 2, 7\ndword 2, 3, 9\nshow 2\n",
+       0, "0x11223344 0x00000000\n ... memblock 2: 7 bytes, first dwords 150994944\n"},
       {"saving no image", "memblock 2, 8\nsave 2, \"x.png\"\n", 2,
        "line 2: memblock 2 is not an image to save: shorter than an image header\n"},
       {"a make the host made nothing for, and a clone of nothing",
@@ -177,6 +192,10 @@ std::vector<Row> SaysRows() {
        "^output folder {root}made/deeper made\n i = MBC", 0, "made/deeper"},
       {"an output folder below a file", save + "\"b.png\"\n", 3,
        "^no output folder: the folder {root}file/below cannot be made: ", 0, "file/below"},
+      {"an output folder named to end in a blank", save + "\"b.png\"\n", 3,
+       "^no output folder: the folder {root}a /out cannot be made: the folder name \"a \" ends in "
+       "a blank or a dot, which Windows drops; name it without\n",
+       0, "a /out"},
       {"a file on the way", save + "\"file/b.png\"\n", 2,
        "line 2: {root}file/b.png cannot be written: {root}file is a file, not a folder\n", 0, "."},
       {"a folder in the way", save + "\"d.png\"\n", 2,
@@ -304,6 +323,11 @@ TEST_F(Script, TheGoldenLoop) {
        "the runner never writes over a golden file: use another name or output folder "
        "(--update-golden writes golden files)\n",
        0, "in"},
+      {"saved over what the script reads",
+       changed + "bitmap 1, \"sub/g.png\"\nsave i, \"SUB/G.png\"\n", 2,
+       "line 6: {root}in/SUB/G.png is the PNG file that bitmap on line 5 reads, and the runner "
+       "never writes over a file the script reads: use another name or output folder\n",
+       0, "in"},
       {"not made yet", red + "expect_image i, \"new.PNG\"\n", 1,
        "FAILED: the golden file {root}in/new.PNG does not exist yet\n ... "
        " the image is in {root}out/new.actual.png; --update-golden takes it as the golden file\n"},
@@ -354,15 +378,18 @@ struct CommandLineRow {
 std::vector<CommandLineRow> CommandLineRows() {
   const CommandLineRow rows[] = {
       {"--trace a.mbc --update-golden out",
-       "script a.mbc, output out, limit 100000000, trace, update"},
-      {"--max-host-calls 1 a.mbc", "script a.mbc, output ., limit 1"},
+       "script a.mbc, output out, limits 100000000 and 1000000000, trace, update"},
+      {"--max-host-calls 1 a.mbc", "script a.mbc, output ., limits 1 and 1000000000"},
       {"a.mbc --max-host-calls=18446744073709551615",
-       "script a.mbc, output ., limit 18446744073709551615"},
+       "script a.mbc, output ., limits 18446744073709551615 and 1000000000"},
       {"a.mbc --help --bogus", "error: unknown option --bogus"},
-      {"-- --trace", "script --trace, output ., limit 100000000"},
-      {"-", "script -, output ., limit 100000000"},
+      {"-- --trace", "script --trace, output ., limits 100000000 and 1000000000"},
+      {"-", "script -, output ., limits 100000000 and 1000000000"},
       {"", "error: no SCRIPT given"},
       {"a b c", "error: one SCRIPT and one OUTPUT_FOLDER at most; \"c\" is one too many"},
+      {"a.mbc --max-run-host-calls 9", "script a.mbc, output ., limits 100000000 and 9"},
+      {"--max-run-host-calls=0 a.mbc",
+       "error: --max-run-host-calls takes a count of at least 1, not \"0\""},
       {"--max-host-calls 0 a.mbc",
        "error: --max-host-calls takes a count of at least 1, not \"0\""},
       {"--max-host-calls=18446744073709551616 a",
@@ -382,10 +409,11 @@ TEST_P(CommandLine, Reads) {
   std::string error;
   const bool read = refhost::ParseCommandLine(
       std::vector<std::string>(std::istream_iterator<std::string>(in), {}), &line, &error);
-  EXPECT_EQ(!read ? "error: " + error
-                  : "script " + line.script + ", output " + o.outputFolder + ", limit " +
-                        std::to_string(o.maxHostCalls) + (o.trace ? ", trace" : "") +
-                        (o.updateGolden ? ", update" : ""),
+  EXPECT_EQ(!read
+                ? "error: " + error
+                : "script " + line.script + ", output " + o.outputFolder + ", limits " +
+                      std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
+                      (o.trace ? ", trace" : "") + (o.updateGolden ? ", update" : ""),
             GetParam().wanted);
 }
 
