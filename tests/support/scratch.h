@@ -19,12 +19,14 @@
 
 class ScratchFolder {
  public:
+  // Named "<n>-<the test's name, cut short>": the paths the tests build
+  // below it stay well inside the 260 characters of a Windows path.
   ScratchFolder() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(test->test_suite_name()) + "." + test->name();
     for (char& c : name) c = c == '/' ? '-' : c;
-    path_ = std::filesystem::temp_directory_path() /
-            ("mbc-tests-" + std::to_string(MBC_PROCESS_ID)) / name.substr(0, 80);
+    path_ = std::filesystem::temp_directory_path() / ("mbc-" + std::to_string(MBC_PROCESS_ID)) /
+            (std::to_string(++made_) + "-" + name.substr(0, 28));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
@@ -39,5 +41,6 @@ class ScratchFolder {
   const std::filesystem::path& path() const { return path_; }
 
  private:
+  inline static int made_ = 0;
   std::filesystem::path path_;
 };
