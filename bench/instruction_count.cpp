@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <valgrind/callgrind.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +37,47 @@ bool ReadDump(const fs::path& file, std::string* label, std::uint64_t* total) {
     }
   }
   return labelled && totalled;
+}
+
+// The exclusive instructions of each function of a dump, summed by the file
+// the function lies in. In callgrind's format "fl=" names the file of the
+// functions that follow ("fi="/"fe=" only mark inlined code, which counts for
+// its function), names are given once with "(id) name" and later as "(id)",
+// and the line after "calls=" holds a call's inclusive cost, not the
+// function's own.
+CountsByFile ReadByFile(const fs::path& file) {
+  CountsByFile byFile;
+  std::map<std::string, std::string> names;
+  std::ifstream in(file);
+  std::string line, current;
+  bool body = false, callCost = false;
+  while (std::getline(in, line)) {
+    // File names are shared by "fl=", "fi=", "fe=", "cfi=" and "cfl=".
+    const std::size_t equals = line.find("=(");
+    const std::string key = line.substr(0, equals);
+    if (equals != std::string::npos &&
+        (key == "fl" || key == "fi" || key == "fe" || key == "cfi" || key == "cfl")) {
+      const std::string id = line.substr(equals + 1, line.find(')') - equals);
+      const std::size_t blank = line.find(' ');
+      if (blank != std::string::npos) names[id] = line.substr(blank + 1);
+      if (key != "fl") continue;
+      current = names.count(id) ? names[id] : id;
+      body = true;
+    } else if (line.rfind("calls=", 0) == 0) {
+      callCost = true;
+    } else if (body && !line.empty() &&
+               (std::isdigit(static_cast<unsigned char>(line[0])) || line[0] == '+' ||
+                line[0] == '-' || line[0] == '*')) {
+      if (!callCost) {
+        const std::size_t blank = line.find(' ');
+        if (blank != std::string::npos) {
+          byFile[current] += std::strtoull(line.c_str() + blank + 1, nullptr, 10);
+        }
+      }
+      callCost = false;
+    }
+  }
+  return byFile;
 }
 
 std::string ReadAll(const fs::path& file) {
@@ -83,7 +125,8 @@ std::string ThisProgram() {
 }
 
 bool CountUnderCallgrind(const std::string& program, const std::vector<std::string>& args,
-                         std::map<std::string, std::uint64_t>* counts, std::string* error) {
+                         std::map<std::string, std::uint64_t>* counts, std::string* error,
+                         std::map<std::string, CountsByFile>* byFile) {
   error->clear();
   char folder[] = "/tmp/mbc_bench_callgrind.XXXXXX";
   if (mkdtemp(folder) == nullptr) {
@@ -107,6 +150,7 @@ bool CountUnderCallgrind(const std::string& program, const std::vector<std::stri
       if (entry.path().filename().string().rfind("callgrind.out.", 0) == 0 &&
           ReadDump(entry.path(), &label, &total)) {
         (*counts)[label] = total;
+        if (byFile != nullptr) (*byFile)[label] = ReadByFile(entry.path());
       }
     }
     if (counts->empty()) *error = "callgrind dumped no counts";

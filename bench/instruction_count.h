@@ -18,11 +18,18 @@ bool UnderValgrind();
 // In that process: one run of `body`, its instructions dumped under `label`.
 void CountOneRun(const std::string& label, void (*body)());
 
+// Instructions by the source file of the function that ran them (inlined
+// code counts for the function it was inlined into; "???" where the program
+// has no line tables).
+using CountsByFile = std::map<std::string, std::uint64_t>;
+
 // Runs `program` with `args` under callgrind, waits for it, and gives the
-// instruction count dumped under each label. False, with the reason in
-// `error`, when valgrind is missing, the program fails or dumps nothing.
+// instruction count dumped under each label, and when `byFile` is given the
+// same split by file. False, with the reason in `error`, when valgrind is
+// missing, the program fails or dumps nothing.
 bool CountUnderCallgrind(const std::string& program, const std::vector<std::string>& args,
-                         std::map<std::string, std::uint64_t>* counts, std::string* error);
+                         std::map<std::string, std::uint64_t>* counts, std::string* error,
+                         std::map<std::string, CountsByFile>* byFile = nullptr);
 
 // The file of the running program, to run it again.
 std::string ThisProgram();

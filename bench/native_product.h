@@ -3,9 +3,14 @@
 // linked in as well.
 #pragma once
 
+#include "refhost/runner/command_set.h"
 #include "workloads.h"
 
 namespace bench {
+
+// The rows of the plug-in's command table, each resolved to the export linked
+// in, as the runner reads them from the DLL.
+const refhost::CommandSet& NativeCommands();
 
 // Binds the plug-in and fills `product`; false (said on stderr) when the
 // plug-in did not bind.

@@ -98,6 +98,9 @@ PairedResult SamplePairs(Body command, Body floor, Clock clock, const SamplingOp
   result.pairs = ratios.size();
   result.ratio = MedianWith95Interval(ratios);
   result.commandMs = Median(commandMs);
+  result.commandTimes = MedianWith95Interval(commandMs);
+  result.commandFastestMs = *std::min_element(commandMs.begin(), commandMs.end());
+  result.floorFastestMs = *std::min_element(floorMs.begin(), floorMs.end());
   result.floorMs = Median(floorMs);
   return result;
 }

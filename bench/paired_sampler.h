@@ -45,6 +45,11 @@ struct PairedResult {
   MedianInterval ratio;  // command over floor
   double commandMs = 0;  // median time of one run
   double floorMs = 0;
+  MedianInterval commandTimes;  // the command's times of one run, with their 95% interval
+  // The fastest run of each side: on a machine others load, the runs the
+  // scheduler did not cut into.
+  double commandFastestMs = 0;
+  double floorFastestMs = 0;
   Stop stop = Stop::kBudget;
   double seconds = 0;  // wall time spent sampling
 };

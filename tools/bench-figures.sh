@@ -3,12 +3,14 @@
 # them as the document's tables: the ratios of command to floor natively and
 # for the DLL under Wine, each once as the machine is and once with the other
 # core kept busy; the instruction-count ratios, counted twice to show that
-# they do not move; and the allocator's costs. Run it when nobody else uses
+# they do not move; what the script language costs a line, natively (with
+# its instructions split by runner, plug-in and store) and under Wine; and
+# the allocator's costs. Run it when nobody else uses
 # the machine; it says how loaded the machine was before each run.
 #
 # Usage: tools/bench-figures.sh [OUT_FOLDER [RATIO PROGRAM FLAGS...]]
 # (default folder build/figures/DATE-TIME; flags such as --budget 30 go to
-# both ratio programs). About 4 minutes on a 2-core machine.
+# every timed program). About 5 minutes on a 2-core machine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -107,6 +109,11 @@ spinner=$!
 native native-busy "${flags[@]}"
 dll dll-busy
 stop_spinner
+echo "== the script language: natively with its instructions split, and the DLL under Wine"
+run script-native build/bench/bench/mbc_script_bench "${flags[@]}" --instructions \
+  --json "$out/script-native.json"
+run script-dll wine_in_host_folder ./mbc_dll_script_bench.exe "${flags[@]}" \
+  --json "$(winepath -w "$out/script-dll.json")"
 echo "== the allocator"
 run allocator build/bench/bench/mbc_allocator_bench --benchmark_out="$out/allocator.json" \
   --benchmark_out_format=json
@@ -153,6 +160,23 @@ again = figures("native-counted-again")
 same = all(a["command_instructions"] == b["command_instructions"] and
            a["floor_instructions"] == b["floor_instructions"] for a, b in zip(figures("native"), again))
 print("\nInstruction counts in a second process:", "the same, to the instruction" if same else "DIFFERENT")
+print("\nThe script language: a 256 x 256 loop of MBC Plot, paired against the same plots from C++\n")
+print("| build | lines run | pairs | script / direct, time | 95% interval | lines per second | 95% interval | stopped by | fastest runs: ratio, lines per second |")
+print("|---|---:|---:|---:|---:|---:|---:|---|---:|")
+for name, build in (("script-native", "native"), ("script-dll", "DLL under Wine")):
+    s = figures(name)
+    print(f"| {build} ({load[name]}) | {s['lines']:,} | {s['pairs']} | {s['ratio']:.3f} | "
+          f"{s['ci_low']:.3f}–{s['ci_high']:.3f} | {s['lines_per_second']:,.0f} | "
+          f"{s['lines_per_second_low']:,.0f}–{s['lines_per_second_high']:,.0f} | {s['stop']} | "
+          f"{s['fastest_ratio']:.3f}, {s['fastest_lines_per_second']:,.0f} |")
+s = figures("script-native")
+perPlot = s["counted_lines"] / s["counted_plots"]
+print(f"\nInstructions of one run of one pass ({s['counted_lines']:,} lines), natively, by where they ran:\n")
+print("| part | per line run | per plot (a plot line and its next) |")
+print("|---|---:|---:|")
+for part in ("runner", "plugin", "store", "other"):
+    print(f"| {part} | {s[part + '_per_line']:.1f} | {s[part + '_per_line'] * perPlot:.1f} |")
+print(f"\nThe same plots called from C++: {s['direct_per_plot']:.1f} instructions a plot.")
 runs = json.load(open(os.path.join(out, "allocator.json")))["benchmarks"]
 print(f"\nAllocator ({load['allocator']}): medians of the repetitions\n")
 for b in runs:

@@ -52,6 +52,14 @@ const std::vector<Option>& Options() {
          *error = "--max-run-host-calls takes a count of at least 1, not \"" + value + "\"";
          return false;
        }},
+      {"--max-lines", "N",
+       "stop a script that would run more than N lines, each pass of a loop counted (default " +
+           std::to_string(kDefaultMaxLines) + ")",
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         if (ParseCount(value, &line->options.maxLines)) return true;
+         *error = "--max-lines takes a count of at least 1, not \"" + value + "\"";
+         return false;
+       }},
       {"--update-golden", nullptr,
        "an expect_image whose golden file is missing or differs writes the image as that "
        "golden file (in SCRIPT's folder), says so and passes",
@@ -162,10 +170,14 @@ std::string HelpText() {
       "\n"
       "Loads DoduzIridizeruRediro.dll with the stand-in host libraries beside this\n"
       "program (the plug-in from the folder above when there is none here), calls its\n"
-      "load hook and runs SCRIPT: one command or directive a line, \"#\" starts a\n"
-      "comment. A command is written as the command table names it, arguments in\n"
-      "brackets or after a blank; \"v = ...\" keeps its result. SCRIPT may be UTF-8\n"
-      "(with or without a byte-order mark) or UTF-16 with its mark, with CR LF or LF.\n"
+      "load hook and runs SCRIPT: one statement a line, \"#\" starts a comment. A\n"
+      "command is written as the command table names it, arguments in brackets or\n"
+      "after a blank; \"v = ...\" keeps its result or a value. Arguments are\n"
+      "expressions (+ - * / mod, and or xor not << >>, = <> < > <= >=, && || !);\n"
+      "blocks are for V = A to B [step S] ... next, while ... endwhile, if ...\n"
+      "elseif ... else ... endif, and exit leaves a loop. The whole script is checked\n"
+      "before line 1 runs. SCRIPT may be UTF-8 (with or without a byte-order mark)\n"
+      "or UTF-16 with its mark, with CR LF or LF.\n"
       "PNG files are read from SCRIPT's folder and written to OUTPUT_FOLDER (default\n"
       "\".\", made when missing); a file name must stay below its folder.\n"
       "\n"
@@ -186,7 +198,9 @@ std::string HelpText() {
       "\n"
       "Colours and pixels are shown in hexadecimal: MBC Get Pixel's results, numbers\n"
       "written in hexadecimal, values read at offset 12 and beyond (where an image\n"
-      "keeps its pixels), and variables that hold them; other values in decimal.\n"
+      "keeps its pixels), what arithmetic makes of them, and variables that hold\n"
+      "them; other values in decimal. A loop's lines are shown once, summed up, when\n"
+      "the outermost loop ends; failures as they happen.\n"
       "\n"
       "Directives:\n";
   for (const Directive& d : Directives()) {
@@ -195,10 +209,10 @@ std::string HelpText() {
   text +=
       "\n"
       "Exit status: 0 the script ran and every expectation held; 1 an expectation\n"
-      "failed (or the plug-in or a host library stayed loaded); 2 a line could not be\n"
-      "run, or a command or the whole run was stopped; 3 the host could not be set up\n"
-      "(no plug-in, a script that cannot be read, an output folder that cannot be\n"
-      "made); 4 the command line was wrong.\n";
+      "failed (or the plug-in or a host library stayed loaded); 2 the script has a\n"
+      "mistake, a line could not be run, or a command or the whole run was stopped\n"
+      "(a budget); 3 the host could not be set up (no plug-in, a script that cannot\n"
+      "be read, an output folder that cannot be made); 4 the command line was wrong.\n";
   return text;
 }
 

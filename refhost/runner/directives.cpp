@@ -8,14 +8,13 @@
 namespace refhost {
 namespace {
 
-bool Fits(char letter, const Operand& operand) {
+bool Fits(char letter, const DirectiveArgument& arg) {
   if (letter == 'a') return true;
-  const bool text = operand.kind == Operand::Kind::Text;
-  return letter == 'n' ? !text : text;
+  return letter == 'n' ? !arg.isText : arg.isText;
 }
 
 // `form` without its "=", with "f" taken as "t".
-bool MatchesForm(const char* form, const std::vector<Operand>& args) {
+bool MatchesForm(const char* form, const std::vector<DirectiveArgument>& args) {
   std::size_t at = 0;
   for (const char* letter = form + (*form == '='); *letter != '\0'; ++letter) {
     const char wanted = *letter == 'f' ? 't' : *letter;
@@ -36,9 +35,10 @@ bool MatchesForm(const char* form, const std::vector<Operand>& args) {
 const std::vector<Directive>& Directives() {
   using R = ScriptRunner;
   static const std::vector<Directive> table = {
-      {"print", {"a*"}, false, "print ARG, ...", "prints texts and values", &R::Print},
+      {"print", {"a*"}, false, true, "print ARG, ...", "prints texts and values", &R::Print},
       {"expect",
        {"nn"},
+       false,
        false,
        "expect VALUE, WANTED",
        "prints ok, or counts a failure",
@@ -46,41 +46,47 @@ const std::vector<Directive>& Directives() {
       {"bitmap",
        {"nnn", "nnnn", "nf"},
        true,
+       false,
        "bitmap N, W, H [, COLOUR] | bitmap N, \"FILE.png\"",
        "a host bitmap: a test pattern, one colour, or a PNG file beside the script",
        &R::MakePicture},
       {"image",
        {"nnn", "nnnn", "nf"},
        true,
+       false,
        "image N, W, H [, COLOUR] | image N, \"FILE.png\"",
        "a host image, the same",
        &R::MakePicture},
-      {"mesh", {"nn"}, true, "mesh N, VERTICES", "a host mesh", &R::Mesh},
-      {"sound", {"nn"}, true, "sound N, SAMPLES", "a host sound (a sawtooth)", &R::Sound},
+      {"mesh", {"nn"}, true, false, "mesh N, VERTICES", "a host mesh", &R::Mesh},
+      {"sound", {"nn"}, true, false, "sound N, SAMPLES", "a host sound (a sawtooth)", &R::Sound},
       {"array",
        {"nnn*"},
        true,
+       false,
        "array REF, BYTE, ...",
        "a host script array under reference REF",
        &R::Array},
       {"memblock",
        {"nn"},
        true,
+       false,
        "memblock N, SIZE",
        "a memblock the script makes under its own number",
        &R::Memblock},
       {"dword",
        {"=nn", "nnn"},
        true,
+       false,
        "[V =] dword M, OFFSET [, VALUE]",
        "reads, or writes, the 32-bit value at OFFSET of memblock M, as the host's own "
        "memblock commands do",
        &R::Dword},
-      {"show", {"n"}, true, "show M", "a memblock's size and first three dwords", &R::Show},
-      {"memblocks", {""}, true, "memblocks", "every memblock in the host", &R::ListMemblocks},
+      {"show", {"n"}, true, true, "show M", "a memblock's size and first three dwords", &R::Show},
+      {"memblocks", {""}, true, true, "memblocks", "every memblock in the host", &R::ListMemblocks},
       {"save",
        {"nf", "nfn"},
        true,
+       false,
        "save M, \"FILE.png\" [, SCALE]",
        "an image memblock as a PNG file in the output folder; SCALE from 2 up enlarges each "
        "pixel to a square with a grid between them; never over a golden file of the script",
@@ -88,12 +94,14 @@ const std::vector<Directive>& Directives() {
       {"expect_image",
        {"nf"},
        true,
+       false,
        "expect_image M, \"FILE.png\"",
        "compares an image memblock with a golden PNG file beside the script, pixel by pixel; "
        "when they differ, writes FILE.actual.png and FILE.diff.png into the output folder",
        &R::ExpectImage},
       {"call",
        {"=tn*"},
+       false,
        false,
        "[V =] call \"EXPORT\", ARG, ...",
        "an export without a row (PrepareMeshMemblock), called with exactly the arguments given",
@@ -104,43 +112,48 @@ const std::vector<Directive>& Directives() {
 
 const Directive* FindDirective(std::string_view word) {
   for (const Directive& d : Directives()) {
-    if (word == d.word) return &d;
+    if (SameNameIgnoringCase(word, d.word)) return &d;
   }
   return nullptr;
 }
 
-std::vector<std::string> DirectiveWords() {
-  std::vector<std::string> words;
-  for (const Directive& d : Directives()) words.push_back(d.word);
-  return words;
+bool IsFileArgument(const Directive& directive, std::size_t index) {
+  for (const char* form : directive.forms) {
+    const std::string_view letters = form + (*form == '=');
+    if (index < letters.size() && letters[index] == 'f') return true;
+  }
+  return false;
 }
 
-std::string CheckDirective(const Statement& statement) {
-  const Directive* d = FindDirective(statement.name);
-  if (d == nullptr) return "unknown directive " + statement.name;
+std::string CheckDirective(std::string_view word, bool keepsValue,
+                           const std::vector<DirectiveArgument>& args) {
+  const Directive* d = FindDirective(word);
+  if (d == nullptr) return "unknown directive " + std::string(word);
+  const std::string name = d->word;
   const char* form = nullptr;
   for (const char* f : d->forms) {
-    if (MatchesForm(f, statement.args)) form = f;
+    if (MatchesForm(f, args)) form = f;
   }
   if (form == nullptr) return "usage: " + std::string(d->usage);
-  if (!statement.target.empty() && form[0] != '=') {
+  if (keepsValue && form[0] != '=') {
     for (const char* f : d->forms) {
-      if (f[0] == '=') return "this form of " + statement.name + " gives no value to keep";
+      if (f[0] == '=') return "this form of " + name + " gives no value to keep";
     }
-    return statement.name + " gives no value to keep";
+    return name + " gives no value to keep";
   }
   form += form[0] == '=';
-  for (std::size_t i = 0; i < statement.args.size() && form[i] != '\0'; ++i) {
+  for (std::size_t i = 0; i < args.size() && form[i] != '\0'; ++i) {
     if (form[i] != 'f') continue;
-    const std::string why = RefusedFileName(statement.args[i].text);
-    if (!why.empty()) return why + ": \"" + Escaped(statement.args[i].text) + "\"";
+    const std::string why = RefusedFileName(args[i].text);
+    if (!why.empty()) return why + ": \"" + Escaped(args[i].text) + "\"";
   }
-  if (statement.name == "expect_image") {
-    const std::string& name = statement.args[1].text;
-    const bool png = name.size() > 4 && SameNameIgnoringCase(name.substr(name.size() - 4), ".png");
-    if (!png) return "a golden file is a PNG file, named NAME.png: \"" + Escaped(name) + "\"";
+  if (name == "expect_image") {
+    const std::string& golden = args[1].text;
+    const bool png =
+        golden.size() > 4 && SameNameIgnoringCase(golden.substr(golden.size() - 4), ".png");
+    if (!png) return "a golden file is a PNG file, named NAME.png: \"" + Escaped(golden) + "\"";
   }
-  if (statement.name == "call" && statement.args.size() - 1 > kMaxCommandArgs) {
+  if (name == "call" && args.size() - 1 > kMaxCommandArgs) {
     return "call takes at most " + std::to_string(kMaxCommandArgs) + " arguments";
   }
   return "";

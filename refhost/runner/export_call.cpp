@@ -12,8 +12,8 @@ Fn As(const void* address) {
 
 }  // namespace
 
-std::int32_t CallExport(const void* address, const std::vector<std::int32_t>& a) {
-  switch (a.size()) {
+std::int32_t CallExport(const void* address, const std::int32_t* a, std::size_t count) {
+  switch (count) {
     case 0:
       return As<I(REFHOST_CDECL*)()>(address)();
     case 1:

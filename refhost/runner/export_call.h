@@ -13,6 +13,9 @@ namespace refhost {
 constexpr std::size_t kMaxCommandArgs = 8;
 
 // Calls `address` with `args` (at most kMaxCommandArgs) and returns its result.
-std::int32_t CallExport(const void* address, const std::vector<std::int32_t>& args);
+std::int32_t CallExport(const void* address, const std::int32_t* args, std::size_t count);
+inline std::int32_t CallExport(const void* address, const std::vector<std::int32_t>& args) {
+  return CallExport(address, args.data(), args.size());
+}
 
 }  // namespace refhost

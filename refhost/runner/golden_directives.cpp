@@ -73,7 +73,7 @@ bool ScriptRunner::WriteOutput(const RgbImage& image, const std::string& name, s
 }
 
 bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
-                               const std::string& source, const std::string& why) {
+                               const std::string& why) {
   const std::string path = PathBelow(scriptFolder_, name);
   std::vector<std::uint8_t> png;
   if (!EncodePng(image, &png)) {
@@ -92,12 +92,12 @@ bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
   };
   if (!WriteBelow(scriptFolder_, name, png, check, &error_)) return false;
   goldensWritten_.push_back(path);
-  Echo(source, "golden file written (" + why + "): " + path);
+  Say("golden file written (" + why + "): " + path, LineStatus::kOk);
   return true;
 }
 
 bool ScriptRunner::Save(const DirectiveStep& step) {
-  const std::string& name = step.statement.args[1].text;
+  const std::string& name = *step.texts[1];
   const std::int32_t scale = step.v.size() == 2 ? step.v[1] : 1;
   if (scale < 1 || scale > kLargestScale) {
     error_ = "SCALE runs from 1 to " + std::to_string(kLargestScale);
@@ -110,32 +110,30 @@ bool ScriptRunner::Save(const DirectiveStep& step) {
   if (scale > 1 && !Enlarge(image, scale, &shown, &error_)) return false;
   if (!WriteOutput(shown, name, &full)) return false;
   saved_.push_back(name);
-  Echo(step.source,
-       "saved " + Size(image.width, image.height) +
-           (scale > 1 ? ", each pixel " + Size(scale, scale) + " in a grid" : std::string()));
+  Say("saved " + Size(image.width, image.height) +
+      (scale > 1 ? ", each pixel " + Size(scale, scale) + " in a grid" : std::string()));
   return true;
 }
 
 bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
-  const std::string& name = step.statement.args[1].text;
+  const std::string& name = *step.texts[1];
   const std::string golden = PathBelow(scriptFolder_, name);
   RgbImage image;
   if (!ImageMemblock(step.v[0], "to compare", &image)) return false;
-  const auto detail = [this](const std::string& text) { out_ << "      " << text << "\n"; };
   std::string actual;
   if (IsMissing(golden)) {
-    if (options_.updateGolden) return WriteGolden(image, name, step.source, "it was missing");
+    if (options_.updateGolden) return WriteGolden(image, name, "it was missing");
     ++failures_;
     if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
-    Echo(step.source, "FAILED: the golden file " + golden + " does not exist yet");
-    detail("the image is in " + actual + "; --update-golden takes it as the golden file");
+    Say("FAILED: the golden file " + golden + " does not exist yet", LineStatus::kFailed);
+    Detail("the image is in " + actual + "; --update-golden takes it as the golden file");
     return true;
   }
   RgbImage wanted;
   std::string unreadable;
   if (!ReadGolden(golden, &wanted, &unreadable)) {
     if (options_.updateGolden) {
-      return WriteGolden(image, name, step.source, "the old one could not be read");
+      return WriteGolden(image, name, "the old one could not be read");
     }
     error_ = unreadable;
     return false;
@@ -143,33 +141,34 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   if (wanted.width != image.width || wanted.height != image.height) {
     const std::string sizes =
         Size(image.width, image.height) + ", the golden file " + Size(wanted.width, wanted.height);
-    if (options_.updateGolden) return WriteGolden(image, name, step.source, "it was " + sizes);
+    if (options_.updateGolden) return WriteGolden(image, name, "it was " + sizes);
     ++failures_;
     if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
-    Echo(step.source, "FAILED: the image is " + sizes + " (" + golden + ")");
-    detail("the image is in " + actual);
+    Say("FAILED: the image is " + sizes + " (" + golden + ")", LineStatus::kFailed);
+    Detail("the image is in " + actual);
     return true;
   }
   const ImageDifference d = CompareImages(image, wanted);
   if (d.count == 0) {
-    Echo(step.source, "ok");
+    Say("ok", LineStatus::kOk);
     return true;
   }
   const std::string differ = Plural(d.count, "pixel") + " of " +
                              std::to_string(image.rgb.size() / 3) +
                              (d.count == 1 ? " differs" : " differ");
-  if (options_.updateGolden) return WriteGolden(image, name, step.source, differ);
+  if (options_.updateGolden) return WriteGolden(image, name, differ);
   ++failures_;
   std::string diff;
   if (!WriteOutput(image, Stem(name) + ".actual.png", &actual) ||
       !WriteOutput(DifferencePicture(image, wanted), Stem(name) + ".diff.png", &diff)) {
     return false;
   }
-  Echo(step.source, "FAILED: " + differ + " from " + golden + ", all within " +
-                        Point(d.left, d.top) + " to " + Point(d.right, d.bottom));
-  detail("the first at " + Point(d.firstX, d.firstY) + ": the image has " + Hex(d.firstActual, 6) +
+  Say("FAILED: " + differ + " from " + golden + ", all within " + Point(d.left, d.top) + " to " +
+          Point(d.right, d.bottom),
+      LineStatus::kFailed);
+  Detail("the first at " + Point(d.firstX, d.firstY) + ": the image has " + Hex(d.firstActual, 6) +
          ", the golden file " + Hex(d.firstGolden, 6));
-  detail("the image is in " + actual + ", the differences in magenta in " + diff);
+  Detail("the image is in " + actual + ", the differences in magenta in " + diff);
   return true;
 }
 

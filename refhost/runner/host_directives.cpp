@@ -45,14 +45,14 @@ bool ScriptRunner::Kept(std::int32_t kept) {
 }
 
 bool ScriptRunner::MakePicture(const DirectiveStep& step) {
-  const std::string& word = step.statement.name;
+  const std::string word(step.word);
   const std::vector<std::int32_t>& v = step.v;
   std::int32_t width = v.size() > 1 ? v[1] : 0;
   std::int32_t height = v.size() > 2 ? v[2] : 0;
   std::vector<std::int32_t> pixels;
   std::string from;
   if (v.size() == 1) {
-    const std::string& name = step.statement.args[1].text;
+    const std::string& name = *step.texts[1];
     if (!ReadPng(PathBelow(scriptFolder_, name), kLargestResourceSide, &width, &height, &pixels,
                  &error_)) {
       return false;
@@ -70,15 +70,14 @@ bool ScriptRunner::MakePicture(const DirectiveStep& step) {
                                                                     pixels.data()))) {
     return false;
   }
-  Echo(step.source, "host " + word + " " + std::to_string(v[0]) + ": " + std::to_string(width) +
-                        "x" + std::to_string(height) + ", " + from);
+  Say("host " + word + " " + std::to_string(v[0]) + ": " + std::to_string(width) + "x" +
+      std::to_string(height) + ", " + from);
   return true;
 }
 
 bool ScriptRunner::Mesh(const DirectiveStep& step) {
   if (!Kept(host_->AddMesh(step.v[0], step.v[1]))) return false;
-  Echo(step.source,
-       "host mesh " + std::to_string(step.v[0]) + ": " + std::to_string(step.v[1]) + " vertices");
+  Say("host mesh " + std::to_string(step.v[0]) + ": " + std::to_string(step.v[1]) + " vertices");
   return true;
 }
 
@@ -93,7 +92,7 @@ bool ScriptRunner::Sound(const DirectiveStep& step) {
     samples[i] = static_cast<std::int16_t>(static_cast<int>(i * 1024 % 65536) - 32768);
   }
   if (!Kept(host_->AddSound(v[0], samples.data(), v[1]))) return false;
-  Echo(step.source, "host sound " + std::to_string(v[0]) + ": " + Plural(v[1], "sample"));
+  Say("host sound " + std::to_string(v[0]) + ": " + Plural(v[1], "sample"));
   return true;
 }
 
@@ -105,8 +104,7 @@ bool ScriptRunner::Array(const DirectiveStep& step) {
   if (!Kept(host_->AddArray(step.v[0], bytes.data(), static_cast<std::int32_t>(bytes.size())))) {
     return false;
   }
-  Echo(step.source,
-       "host array " + std::to_string(step.v[0]) + ": " + Plural(bytes.size(), "byte"));
+  Say("host array " + std::to_string(step.v[0]) + ": " + Plural(bytes.size(), "byte"));
   return true;
 }
 
@@ -119,7 +117,7 @@ bool ScriptRunner::Memblock(const DirectiveStep& step) {
   }
   const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(v[1]), 0);
   if (!Kept(host_->PutMemblock(v[0], zeros.data(), v[1]))) return false;
-  Echo(step.source, "script's own memblock " + std::to_string(v[0]));
+  Say("script's own memblock " + std::to_string(v[0]));
   return true;
 }
 
@@ -153,10 +151,9 @@ bool ScriptRunner::Dword(const DirectiveStep& step) {
   if (v.size() == 3) {
     host_->WriteMemblockAt(v[0], v[1], bytes, 4);
   } else {
-    Keep(step.statement.target, static_cast<std::int32_t>(value), pixel);
+    Keep(step.target, Value{static_cast<std::int32_t>(value), pixel});
   }
-  Echo(step.source,
-       (v.size() == 3 ? "wrote " : "read ") + Shown(static_cast<std::int32_t>(value), pixel));
+  Say((v.size() == 3 ? "wrote " : "read ") + Shown(static_cast<std::int32_t>(value), pixel));
   return true;
 }
 
@@ -177,18 +174,17 @@ std::string ScriptRunner::DescribeMemblock(std::int32_t n) const {
 }
 
 bool ScriptRunner::Show(const DirectiveStep& step) {
-  Echo(step.source, DescribeMemblock(step.v[0]));
+  Say(DescribeMemblock(step.v[0]));
   return true;
 }
 
-bool ScriptRunner::ListMemblocks(const DirectiveStep& step) {
+bool ScriptRunner::ListMemblocks(const DirectiveStep&) {
   std::ostringstream list;
   const std::vector<std::int32_t> numbers = host_->Numbers();
   for (std::int32_t n : numbers) {
     list << (list.tellp() > 0 ? ", " : "") << n << " (" << host_->Size(n) << " bytes)";
   }
-  Echo(step.source, std::to_string(numbers.size()) + " in the host" +
-                        (numbers.empty() ? "" : ": ") + list.str());
+  Say(std::to_string(numbers.size()) + " in the host" + (numbers.empty() ? "" : ": ") + list.str());
   return true;
 }
 

@@ -6,7 +6,6 @@
 
 #include <iostream>
 #include <new>
-#include <streambuf>
 #include <string>
 
 #include "refhost/companion/companion_client.h"
@@ -44,15 +43,6 @@ void Stop(int status) {
 std::string Folder(const std::string& path) {
   return path.substr(0, path.find_last_of("\\/") + 1);
 }
-
-// The script's bytes read in place as a stream: a copy of a script of tens of
-// megabytes would only cost memory.
-class BytesBuffer : public std::streambuf {
- public:
-  explicit BytesBuffer(std::string* bytes) {
-    setg(bytes->data(), bytes->data(), bytes->data() + bytes->size());
-  }
-};
 
 // The plug-in by file name, found through the ordinary search (this program's
 // folder first) as the host finds it; when this folder has none, the one a
@@ -139,9 +129,7 @@ int main(int argc, char** argv) {
   refhost::ScriptRunner runner(plugin.Commands(), companion ? &host : nullptr, options, std::cout);
   refhost::RunResult result = refhost::kRunScriptError;
   try {
-    BytesBuffer buffer(&scriptBytes);
-    std::istream script(&buffer);
-    result = runner.Run(script);
+    result = runner.Run(std::move(scriptBytes));
   } catch (const std::bad_alloc&) {  // every size is bounded; this is the last guard
     std::cout << "mbc_runner: out of memory\n";
   }

@@ -1,14 +1,14 @@
-// Runs a command script (see script_line.h for a line's form) against the
-// plug-in's commands and the stand-in host, printing a line per step: the
-// line, the command's result when its row has one, and how many host calls
-// it made. The directives are in directives.h.
+// Runs a command script against the plug-in's commands and the stand-in
+// host. The whole script is decoded, checked and compiled first
+// (script_compiler.h), so that a mistake anywhere runs no line at all; then
+// its steps run (script_interpreter.cpp), each line reported as a record
+// (run_report.h) that the text printer renders (text_report.h). The
+// directives are in directives.h.
 #pragma once
 
 #include <cstdint>
 #include <istream>
-#include <map>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,14 +19,15 @@
 #include "refhost/runner/golden_guard.h"
 #include "refhost/runner/host_call_budget.h"
 #include "refhost/runner/png_file.h"
-#include "refhost/runner/script_line.h"
+#include "refhost/runner/script_program.h"
+#include "refhost/runner/text_report.h"
 
 namespace refhost {
 
 enum RunResult : int {
   kRunPassed = 0,
   kRunExpectFailed = 1,
-  kRunScriptError = 2,  // a line could not be run, or the script is not text
+  kRunScriptError = 2,  // a mistake in the script, a line that could not be run, a budget spent
   kRunSetUpFailed = 3,  // the output folder cannot be made
 };
 
@@ -34,6 +35,10 @@ enum RunResult : int {
 // so is a run that makes more than this in all.
 constexpr std::uint64_t kDefaultMaxHostCalls = 100000000;
 constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
+// A script that would run more lines than this is stopped, by default: a
+// pass over every pixel of a 1024 x 1024 image takes some 2,100,000, and a
+// loop that never ends stops within seconds.
+constexpr std::uint64_t kDefaultMaxLines = 10000000;
 
 struct RunnerOptions {
   std::string script;              // the script's own file, never written over ("": none)
@@ -45,6 +50,7 @@ struct RunnerOptions {
   bool updateGolden = false;
   std::uint64_t maxHostCalls = kDefaultMaxHostCalls;
   std::uint64_t maxRunHostCalls = kDefaultMaxRunHostCalls;
+  std::uint64_t maxLines = kDefaultMaxLines;  // lines run, counting each pass of a loop
   // Ends the process with `status` once a command has made more host calls
   // than maxHostCalls, or the run more than maxRunHostCalls, and the message
   // is out. It must not return: the command
@@ -54,10 +60,15 @@ struct RunnerOptions {
 
 // A directive line about to run.
 struct DirectiveStep {
-  const Statement& statement;
-  std::vector<std::int32_t> v;  // the values of its number and variable arguments, in order
-  std::string source;           // the line as it is echoed
+  std::string_view word;                         // as the directive table spells it
+  const std::vector<std::int32_t>& v;            // its number arguments' values, in order
+  const std::vector<char>& pixel;                // which of those are colours
+  const std::vector<const std::string*>& texts;  // each argument's text; null for a number
+  std::int32_t target;                           // the variable it keeps a value in, or -1
 };
+
+// Failures of one line inside a loop shown as they happen; the rest are counted.
+constexpr std::uint64_t kShownFailures = 10;
 
 class ScriptRunner {
  public:
@@ -66,10 +77,12 @@ class ScriptRunner {
   ScriptRunner(const CommandSet& plugin, const CompanionClient* host, RunnerOptions options,
                std::ostream& out);
 
-  // Reads the whole script (UTF-8 or UTF-16, see script_text.h), makes the
-  // output folder when it is missing, then runs every line; stops at the
-  // first line that cannot be run.
+  // Reads the whole script (UTF-8 or UTF-16, see script_text.h), checks and
+  // compiles it, makes the output folder when it is missing, then runs it;
+  // stops at the first line that cannot be run. Variables set by one script
+  // are there for the next one this runner runs.
   RunResult Run(std::istream& script);
+  RunResult Run(std::string bytes);
 
   // The files "save" wrote, in order, as paths below the output folder.
   const std::vector<std::string>& SavedFiles() const { return saved_; }
@@ -77,14 +90,68 @@ class ScriptRunner {
  private:
   friend const std::vector<Directive>& Directives();
 
-  // False (with `error_` set) when the statement cannot be run.
-  bool Execute(const Statement& statement, const std::string& source);
-  bool RunCommand(const Statement& statement, const std::string& source);
-  bool RunDirective(const Statement& statement, const std::string& source);
+  // What a line did in all, while it runs in a loop.
+  struct Tally {
+    std::uint64_t runs = 0;
+    std::uint64_t hostCalls = 0;
+    std::uint64_t passes = 0;  // a loop's passes, an if's branches taken
+    std::uint64_t held = 0;
+    std::uint64_t failed = 0;
+    std::uint64_t failuresShown = 0;
+    Value last;  // what a command or assignment gave when it last ran
+  };
+  // A for loop while it runs: the passes still to come, its step, its tally.
+  struct Loop {
+    std::uint64_t remaining = 0;
+    std::int32_t step = 0;
+    std::uint32_t tally = 0;
+  };
+
+  // ---- the interpreter (script_interpreter.cpp, script_evaluator.cpp and,
+  // for what it tells, script_reports.cpp) ----
+  RunResult Execute();
+  // The steps other than a command's and a next's, which Execute runs itself.
+  bool RunStep(const Step& step, std::size_t* pc);
+  // A command's arguments from `from` on, worked out; false, with the
+  // reason kept, when one cannot be.
+  bool GatherRest(const Step& step, std::size_t from, std::int32_t* numbers);
+  void ReportCommand(const Step& step, Value value);
+  RunResult StopForLines(const Step& step);
+  bool ValueOf(const Arg& arg, Value* value);
+  bool Evaluate(std::int32_t start, Value* value);
+  bool StartFor(const Step& step, std::size_t* pc);
+  bool RunDirective(const Step& step);
+  // False, with the reason kept for the line's message.
+  bool Fail(std::string why, std::size_t column = 0);
+  bool Unset(std::int32_t slot);
+  // "line 7, column 3 (x = 12, y = 3)": the line, and the variables of the
+  // for loops round it, innermost first.
+  std::string Where(std::uint32_t record, std::size_t column) const;
+  LineReport Report(std::uint32_t record) const;
+  void ReportRun(const Step& step, std::string said);
+  // The outermost loop round `record` so far, when there is one.
+  void ReportLoopAround(std::uint32_t record);
+  void ReportLoop(std::uint32_t first, std::uint32_t last);
+  RunResult Stop();
+  // "=> 5", and when the command made a memblock the host does not have, says so.
+  std::string ResultText(Value result, Meaning meaning) const;
+  // Count the host calls of the line running now (and print each, with --trace).
+  static void REFHOST_CDECL Observe(const HostCall* call, void* context);
+  static void REFHOST_CDECL ObserveAndTrace(const HostCall* call, void* context);
+  [[noreturn]] void StopForHostCalls();
+  // With --trace: a line that calls the plug-in shows before its host calls.
+  void StartTrace(const Step& step);
+
+  // ---- what the directives use ----
+  void Say(std::string what, LineStatus status = LineStatus::kRan) {
+    said_ = std::move(what);
+    status_ = status;
+  }
+  void Detail(std::string text) { details_.push_back(std::move(text)); }
+  void Keep(std::int32_t slot, Value value);
   // The directives' steps (directives.cpp names them).
   bool Print(const DirectiveStep& step);
   bool Expect(const DirectiveStep& step);
-  bool Call(const DirectiveStep& step);
   bool MakePicture(const DirectiveStep& step);
   bool Mesh(const DirectiveStep& step);
   bool Sound(const DirectiveStep& step);
@@ -93,21 +160,10 @@ class ScriptRunner {
   bool Dword(const DirectiveStep& step);
   bool Show(const DirectiveStep& step);
   bool ListMemblocks(const DirectiveStep& step);
+  bool Call(const DirectiveStep& step);
   bool Save(const DirectiveStep& step);
   bool ExpectImage(const DirectiveStep& step);
-
-  // Calls an export, counting (and, with trace, printing) its host calls,
-  // keeps the result in the statement's variable and prints the step.
-  void CallAndReport(const void* address, const std::string& exportName,
-                     const std::vector<std::int32_t>& args, const Statement& statement,
-                     const std::string& source, bool showResult);
-  static void REFHOST_CDECL Observe(const HostCall* call, void* context);
-  bool Values(const std::vector<Operand>& args, std::vector<std::int32_t>* out);
-  // Whether an argument holds a colour or pixel, shown in hexadecimal.
-  bool IsPixel(const Operand& arg) const;
-  void Keep(const std::string& variable, std::int32_t value, bool pixel);
   std::string DescribeMemblock(std::int32_t n) const;
-  void Echo(const std::string& source, const std::string& what);
   // False, with the reason in `error_`, when the host refused to keep what a
   // directive gave it.
   bool Kept(std::int32_t kept);
@@ -118,29 +174,42 @@ class ScriptRunner {
   // its full path.
   bool WriteOutput(const RgbImage& image, const std::string& name, std::string* full);
   // Writes the golden file of expect_image `name` anew (--update-golden).
-  bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& source,
-                   const std::string& why);
+  bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& why);
   // Finds the folders, making the output folder when it is missing, and
   // notes the files the script names that nothing may write over; false
   // with the reason in `error_`.
-  bool SetUpFiles(std::string_view text);
+  bool SetUpFiles();
 
   const CommandSet& plugin_;
   const CompanionClient* host_;
   RunnerOptions options_;
   std::ostream& out_;
-  std::vector<std::string> commandNames_;
-  std::map<std::string, std::int32_t> variables_;
-  std::set<std::string> pixelVariables_;  // those that hold a colour or pixel
+  TextReport text_;
+  RunReport& report_;
+  Variables variables_;
+  Program program_;
+  std::vector<Tally> tallies_;
+  std::vector<Loop> loops_;
+  std::vector<Value> stack_;
+  Variables::Cell* cells_ = nullptr;
+  const Step* current_ = nullptr;  // the step running now
+  std::uint64_t linesLeft_ = 0;    // of the --max-lines budget
+  HostCallBudget budget_;          // the host calls of the line running now, and of the run
+  std::string error_;
+  std::size_t errorColumn_ = 0;
+  // What the directive running now said, and the values it was given.
+  std::string said_;
+  LineStatus status_ = LineStatus::kRan;
+  std::vector<std::string> details_;
+  std::vector<std::int32_t> values_;
+  std::vector<char> pixels_;
+  std::vector<const std::string*> texts_;
   std::vector<std::string> saved_;
   Folder scriptFolder_;
   Folder outputFolder_;
   GoldenGuard guard_;
   std::vector<std::string> goldensWritten_;
-  std::string error_;
-  int lineNumber_ = 0;
-  int failures_ = 0;
-  HostCallBudget budget_;
+  std::size_t failures_ = 0;
 };
 
 }  // namespace refhost

@@ -25,7 +25,8 @@ expected() {
   printf '%s\n' DoduzIridizeruRediro.dll README.txt docs/commands.md \
     docs/{behaviour,commands,plugin,refhost,shapes-and-stretching}.html \
     reference-host/{README.txt,RuzazUrovuv.dll,ZavarOvur.dll,mbc_runner.exe} \
-    docs/pictures/*.png examples/*.mbc examples/*.png examples/commands/*.{mbc,png}
+    docs/pictures/*.png examples/*.mbc examples/*.png examples/commands/*.{mbc,png} \
+    examples/routines/*.{mbc,png}
 }
 listed=$(cmake -E tar tf "$zip" | grep -v '/$' | LC_ALL=C sort)
 diff <(expected | LC_ALL=C sort) - <<<"$listed" || fail "$zip: '<' expected only, '>' packaged only"
@@ -72,7 +73,7 @@ ls out/*.png >/dev/null 2>&1 || fail "README.txt: its steps wrote no picture int
 # can find it.
 mkdir run
 cd run
-for script in ../examples/*.mbc ../examples/commands/*.mbc; do
+for script in ../examples/*.mbc ../examples/commands/*.mbc ../examples/routines/*.mbc; do
   [ -e "$script" ] || continue
   wine ../reference-host/mbc_runner.exe "$script" . >run.log 2>&1 ||
     { tr -d '\r' <run.log; fail "${script#../} failed under the packaged reference host"; }

@@ -78,6 +78,10 @@ std::vector<ProgramRow> ProgramRows() {
        "test.mbc --max-host-calls 1000", 2,
        "line 2: the command made more than 1000 host calls; stopped (--max-host-calls sets the "
        "limit)\n"},
+      // The largest script the runner reads, every line empty: nothing is kept
+      // for a line that holds nothing (a string a line would not fit in 2 GiB).
+      {"the largest script", host, std::string(64 << 20, '\n'), "test.mbc", 0,
+       "load hook called\nunload hook returned 0; 0 memblock(s) left\n"},
       // An outline across every column of the 32-bit range: stopped by the
       // default limit, in bounded memory.
       {"range", host,

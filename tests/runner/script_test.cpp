@@ -112,40 +112,46 @@ std::vector<Row> SaysRows() {
       // Lines that cannot be run. A typo of a command reaches the same
       // message whether or not its result is kept.
       {"a command's typo", "img = MBC Make Memblok Image(4, 4, 32)\n", 2,
-       "line 1: unknown command: MBC Make Memblok Image(4, 4, 32); "
+       "line 1, column 7: unknown command: MBC Make Memblok Image(4, 4, 32); "
        "did you mean \"MBC Make Memblock Image\"?\n"},
       {"a directive's typo", "expcet 1, 1\n", 2,
-       "line 1: unknown command or directive: expcet 1, 1; did you mean \"expect\"?\n"},
-      {"nothing near", "frobnicate 1\n", 2, "line 1: unknown command or directive: frobnicate 1\n"},
+       "line 1, column 1: unknown command or directive: expcet 1, 1; did you mean \"expect\"?\n"},
+      {"nothing near", "v = frobnicate 1\n", 2,
+       "line 1, column 5: unknown command or directive: frobnicate 1\n"},
       {"arguments without commas", "MBC Box i 0 0 3 3 7 1\n", 2,
-       "line 1: \"i 0 0 3 3 7 1\" is not one value: arguments are separated by commas\n"},
+       "line 1, column 9: \"i 0 0 3 3 7 1\" is not one value: arguments are separated by commas\n"},
       {"a number too large", "MBC Plot 1, 0, 0, 0x1FFFFFFFF\n", 2,
-       "line 1: number out of range: 0x1FFFFFFFF (numbers run from -2147483648 to 4294967295, "
+       "line 1, column 19: number out of range: 0x1FFFFFFFF (numbers run from -2147483648 to "
+       "4294967295, "
        "or 0xFFFFFFFF)\n"},
-      {"not a number", "MBC Plot 1, 0, 0, 12z\n", 2, "line 1: bad number: 12z (numbers run"},
-      {"an expression", "p = MBC Get Pixel(1, 0, 0) + 1\n", 2,
-       "line 1: \"+ 1\" after \")\": a line holds one command, and a script has no "
-       "expressions\n"},
-      {"no closing bracket", "MBC Plot(1, 0, 0, 7\n", 2, "line 1: missing \")\"\n"},
+      {"not a number", "MBC Plot 1, 0, 0, 12z\n", 2,
+       "line 1, column 19: bad number: 12z (decimal digits, or 0x and hexadecimal digits)\n"},
+      {"no closing bracket", "MBC Plot(1, 0, 0, 7\n", 2,
+       "line 1, column 20: missing \")\": the \"(\" after MBC Plot is never closed\n"},
       {"an export's typo", "call \"PrepareMeshMemblok\", 2\n", 2,
-       "line 1: the plug-in has no export PrepareMeshMemblok; did you mean "
+       "line 1, column 6: the plug-in has no export PrepareMeshMemblok; did you mean "
        "PrepareMeshMemblock?\n"},
-      {"a control byte", "MBC Plot\x01 1\n", 2, "line 1: unknown command: MBC Plot\\x01 1"},
+      {"a control byte", "MBC Plot\x01 1\n", 2,
+       "line 1, column 1: unknown command: MBC Plot\\x01 1"},
       {"too few arguments", "MBC Box 1, 0, 0, 3, 3, 7\n", 2,
-       "line 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Bottom, Right, RGBColor, "
+       "line 1, column 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Bottom, Right, "
+       "RGBColor, "
        "FillMode), not 6\n"},
       {"two rows of one name", "MBC Stretch Image 1\n", 2,
-       "line 1: MBC Stretch Image takes 2 arguments (Source IM, Target IM) or 3 (Source IM, "
+       "line 1, column 1: MBC Stretch Image takes 2 arguments (Source IM, Target IM) or 3 "
+       "(Source IM, "
        "Width, Height), not 1\n"},
       {"text for a number", "MBC Plot \"a\", 1, 2, 3\n", 2,
-       "line 1: \"a\" where a number belongs (MBC Plot takes Memblock Number, X, Y, RGBColor)\n"},
+       "line 1, column 10: \"a\" where a number belongs (MBC Plot takes Memblock Number, X, Y, "
+       "RGBColor)\n"},
       {"no result to keep", "v = MBC Plot 1, 0, 0, 7\n", 2,
-       "line 1: MBC Plot returns no value to keep\n"},
-      {"no value from a directive", "v = print 1\n", 2, "line 1: print gives no value to keep\n"},
+       "line 1, column 5: MBC Plot returns no value to keep\n"},
+      {"no value from a directive", "v = print 1\n", 2,
+       "line 1, column 5: print gives no value to keep\n"},
       {"a variable's typo", "img = 1\nprint imh\n", 2,
-       "line 2: unknown variable imh; did you mean img?\n"},
+       "line 2, column 7: unknown variable imh; did you mean img?\n"},
       {"a variable never made", "print nothing\n", 2,
-       "line 1: unknown variable nothing (a variable is made by \"NAME = ...\")\n"},
+       "line 1, column 7: unknown variable nothing (a variable is made by \"NAME = ...\")\n"},
       // Names of up to 64 characters are looked for, longer ones not.
       {"a typo in a name of 64 characters",
        std::string(63, 'v') + "a = 1\nprint " + std::string(63, 'v') + "b\n", 2,
@@ -156,7 +162,7 @@ std::vector<Row> SaysRows() {
       {"a golden file that is no PNG file",
        "i = MBC Make Memblock Image(1, 1, 32)\n"
        "expect_image i, \"s.mbc\"\n",
-       2, "line 2: a golden file is a PNG file, named NAME.png: \"s.mbc\"\n"},
+       2, "line 2, column 1: a golden file is a PNG file, named NAME.png: \"s.mbc\"\n"},
       {"saving no memblock", "save 7, \"x.png\"\n", 2, "line 1: memblock 7 does not exist\n"},
       {"reading no memblock", "v = dword 9, 0\n", 2, "line 1: memblock 9 does not exist\n"},
       {"reading past a memblock", "memblock 2, 16\nv = dword 2, 13\n", 2,
@@ -171,10 +177,12 @@ std::vector<Row> SaysRows() {
        "big = MBC Make Memblock Image(5000, 5000, 32)\nc = MBC Clone Memblock(5)\n", 0,
        "=> 1, but the host has no memblock 1 [5 host calls]\n c = MBC Clone Memblock(5) => 0 ["},
       {"the load hook", "call \"?Constructor@@YAXXZ\"\n", 2,
-       "line 1: the runner calls the load hook ?Constructor@@YAXXZ before line 1 and the unload "
+       "line 1, column 6: the runner calls the load hook ?Constructor@@YAXXZ before line 1 and the "
+       "unload "
        "hook Destructor after the last line, as the host does; a script does not call them (MBC "
        "Initialized retries the binding)\n"},
-      {"the unload hook", "call \"Destructor\"\n", 2, "line 1: the runner calls the load hook"},
+      {"the unload hook", "call \"Destructor\"\n", 2,
+       "line 1, column 6: the runner calls the load hook"},
       {"a mesh with no room", "mesh 1, 2000000000\n", 2, "^line 1: the host has no room for it"},
       // PNG files that cannot be read, named by their full path with the
       // reason (one that is no PNG file at all is in the golden loop).
@@ -360,7 +368,7 @@ TEST_F(Script, FileNamesStayBelowTheirFolder) {
     for (const char* directive : {"save", "expect_image"}) {
       Check({name.c_str(),
              "i = MBC Make Memblock Image(1, 1, 32)\n"s + directive + " i, \"" + name + "\"\n", 2,
-             "\nline 2: ", kUpdateGolden});
+             "^line 2, column 1: ", kUpdateGolden});
     }
   }
   EXPECT_EQ(Below(), (std::vector<std::string>{"in", "out"}));
@@ -378,22 +386,25 @@ struct CommandLineRow {
 std::vector<CommandLineRow> CommandLineRows() {
   const CommandLineRow rows[] = {
       {"--trace a.mbc --update-golden out",
-       "script a.mbc, output out, limits 100000000 and 1000000000, trace, update"},
-      {"--max-host-calls 1 a.mbc", "script a.mbc, output ., limits 1 and 1000000000"},
+       "script a.mbc, output out, limits 100000000 and 1000000000, lines 10000000, trace, update"},
+      {"--max-host-calls 1 a.mbc --max-lines=2",
+       "script a.mbc, output ., limits 1 and 1000000000, lines 2"},
       {"a.mbc --max-host-calls=18446744073709551615",
-       "script a.mbc, output ., limits 18446744073709551615 and 1000000000"},
+       "script a.mbc, output ., limits 18446744073709551615 and 1000000000, lines 10000000"},
       {"a.mbc --help --bogus", "error: unknown option --bogus"},
-      {"-- --trace", "script --trace, output ., limits 100000000 and 1000000000"},
-      {"-", "script -, output ., limits 100000000 and 1000000000"},
+      {"-- --trace", "script --trace, output ., limits 100000000 and 1000000000, lines 10000000"},
+      {"-", "script -, output ., limits 100000000 and 1000000000, lines 10000000"},
       {"", "error: no SCRIPT given"},
       {"a b c", "error: one SCRIPT and one OUTPUT_FOLDER at most; \"c\" is one too many"},
-      {"a.mbc --max-run-host-calls 9", "script a.mbc, output ., limits 100000000 and 9"},
+      {"a.mbc --max-run-host-calls 9",
+       "script a.mbc, output ., limits 100000000 and 9, lines 10000000"},
       {"--max-run-host-calls=0 a.mbc",
        "error: --max-run-host-calls takes a count of at least 1, not \"0\""},
       {"--max-host-calls 0 a.mbc",
        "error: --max-host-calls takes a count of at least 1, not \"0\""},
       {"--max-host-calls=18446744073709551616 a",
        "error: --max-host-calls takes a count of at least 1, not \"18446744073709551616\""},
+      {"--max-lines 0 a", "error: --max-lines takes a count of at least 1, not \"0\""},
       {"--trace=yes a.mbc", "error: --trace takes no value"},
       {"--trac a.mbc", "error: unknown option --trac; did you mean --trace?"},
   };
@@ -413,7 +424,8 @@ TEST_P(CommandLine, Reads) {
                 ? "error: " + error
                 : "script " + line.script + ", output " + o.outputFolder + ", limits " +
                       std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
-                      (o.trace ? ", trace" : "") + (o.updateGolden ? ", update" : ""),
+                      ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
+                      (o.updateGolden ? ", update" : ""),
             GetParam().wanted);
 }
 

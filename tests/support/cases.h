@@ -13,7 +13,7 @@ namespace cases {
 struct Case {
   const char* name;
   // Steps separated by ";": runner script lines (commands, directives,
-  // variables; see refhost/runner/script_line.h), where a trailing "=> R" also
+  // variables; see refhost/runner/script_parser.h), where a trailing "=> R" also
   // expects the line's result to be R ("=> R1, R2, R3": the line three times,
   // with these results), and "marked N, W, H, DEPTH" puts an image memblock N
   // into the store whose pixel (x, y) holds 0x1000 + 16x + y, "made A, B" puts
