@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <utility>
+#include <string>
 #include <vector>
 
 using namespace numbering;
@@ -16,18 +16,29 @@ namespace {
 // 40 even numbers from 80 down, an odd number 83 - 2p goes to position p (the
 // first and last of a block of eight looked at together among them), shifting
 // those below it down by one; one already there, the top one too, goes to the bottom.
-TEST(Allocator, InsertFreeReturnsThePosition) {
-  for (const auto& [v, position] :
-       {std::pair{81, 1}, {79, 2}, {65, 9}, {63, 10}, {41, 21}, {1, 41}, {40, 41}, {80, 41}}) {
-    ResetNumbers();
-    std::vector<std::int32_t> want;
-    for (std::int32_t n = 80; n >= 2; n -= 2) want.push_back(FreeStack[++FreeCount] = n);
-    FreeStack[++FreeCount] = 0;
-    EXPECT_EQ(InsertFree(v), position) << v;
-    want.insert(want.begin() + position - 1, v);
-    EXPECT_EQ(std::vector<std::int32_t>(FreeStack + 1, FreeStack + 42), want) << v;
-  }
+struct Insertion {
+  std::int32_t number;
+  std::int32_t position;
+};
+class AllocatorInsertFree : public ::testing::TestWithParam<Insertion> {};
+TEST_P(AllocatorInsertFree, ReturnsThePosition) {
+  const auto [v, position] = GetParam();
+  ResetNumbers();
+  std::vector<std::int32_t> want;
+  for (std::int32_t n = 80; n >= 2; n -= 2) want.push_back(FreeStack[++FreeCount] = n);
+  FreeStack[++FreeCount] = 0;
+  EXPECT_EQ(InsertFree(v), position);
+  want.insert(want.begin() + position - 1, v);
+  EXPECT_EQ(std::vector<std::int32_t>(FreeStack + 1, FreeStack + 42), want);
 }
+INSTANTIATE_TEST_SUITE_P(, AllocatorInsertFree,
+                         ::testing::Values(Insertion{81, 1}, Insertion{79, 2}, Insertion{65, 9},
+                                           Insertion{63, 10}, Insertion{41, 21}, Insertion{1, 41},
+                                           Insertion{40, 41}, Insertion{80, 41}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.number) + "_goes_to_" +
+                                  std::to_string(info.param.position);
+                         });
 
 // The stack holds at most 65537 numbers; a release beyond that is dropped
 // and nothing past position 65537 is touched. Releasing the top still works.
