@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "plugin/warning_box_win32.h"
@@ -113,6 +113,20 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
             "IsWindowEnabled IsWindowVisible MessageBoxA\n");
 }
 
+// Where the free-number stack lives: its 65,538 entries of 4 bytes in the
+// zeroed data, which the loader maps zero-filled at every load, none of it in
+// the file; the imports above hold no allocator.
+TEST(PluginFile, TheFreeNumberStackLivesInTheZeroedData) {
+  const auto* section = IMAGE_FIRST_SECTION(ImageNtHeader(kFile));
+  const auto* end = section + ImageNtHeader(kFile)->FileHeader.NumberOfSections;
+  while (section != end && std::strncmp(reinterpret_cast<const char*>(section->Name), ".bss", 8)) {
+    ++section;
+  }
+  ASSERT_NE(section, end);
+  EXPECT_GE(section->Misc.VirtualSize, 262152u);
+  EXPECT_EQ(section->SizeOfRawData, 0u);
+}
+
 // Hardened as a 32-bit image (docs/plugin.md, "Hardening"): movable to any
 // base (relocatable, with its relocations), data never executable, and marked
 // as registering no exception handler; nothing else claimed.
@@ -159,11 +173,17 @@ TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   ASSERT_TRUE(CopyFileA(PathOf(kFile).c_str(), copy.c_str(), FALSE));
   const HMODULE plugin = LoadLibraryA(copy.c_str());
   ASSERT_TRUE(companion && core && plugin);
-  for (const auto& [library, function, recorder] :
-       {std::tuple{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
-        {"KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(&RecordRelease)},
-        {"USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordLibraryBox)}}) {
-    ASSERT_NE(refhost::PatchImport(plugin, library, function, recorder), nullptr) << function;
+  struct Redirect {
+    const char* library;
+    const char* function;
+    void* recorder;
+  };
+  for (const Redirect& r :
+       {Redirect{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
+        Redirect{"KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(&RecordRelease)},
+        Redirect{"USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordLibraryBox)}}) {
+    ASSERT_NE(refhost::PatchImport(plugin, r.library, r.function, r.recorder), nullptr)
+        << r.function;
   }
   using Hook = void(__cdecl*)();
   using Command = std::int32_t(__cdecl*)();
