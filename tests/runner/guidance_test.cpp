@@ -4,15 +4,14 @@
 // of lines that cannot run, each saying what to do next.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
 #include "refhost/runner/command_parameters.h"
 #include "refhost/runner/script_runner.h"
+#include "rows.h"
+#include "scratch.h"
 #include "target.h"
-
-namespace fs = std::filesystem;
 
 bool Says(const std::string& said, const std::string& wanted);  // in script_test.cpp
 
@@ -32,28 +31,14 @@ void PrintTo(const Row& row, std::ostream* os) {
   *os << row.name;
 }
 
-std::string RowName(const ::testing::TestParamInfo<Row>& info) {
-  std::string name;
-  for (const char c : std::string(info.param.name)) {
-    if (std::isalnum(static_cast<unsigned char>(c))) {
-      name += c;
-    } else if (!name.empty() && name.back() != '_') {
-      name += '_';
-    }
-  }
-  return name;
-}
-
 class Guidance : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Guidance, Row) {
   const Row& row = GetParam();
-  const fs::path root = fs::temp_directory_path() / "mbc_guidance" / RowName({row, 0});
-  fs::remove_all(root);
-  fs::create_directories(root);
+  const ScratchFolder scratch;
   target::Restart(row.bind);
   refhost::RunnerOptions options;
-  options.scriptFolder = options.outputFolder = root.string();
+  options.scriptFolder = options.outputFolder = scratch.path().string();
   options.notes = row.notes;
   std::istringstream in(row.script);
   std::ostringstream out;
@@ -202,7 +187,7 @@ const Row kNotes[] = {
      "nothing plotted (2 of its 4 runs, the first with k = 4)\n"},
     {"none with --no-notes", kImage + "MBC Plot i, -1, 5, 7\nMBC Plot 9, 0, 0, 7\n", 0, "", false},
 };
-INSTANTIATE_TEST_SUITE_P(Notes, Guidance, ::testing::ValuesIn(kNotes), RowName);
+INSTANTIATE_TEST_SUITE_P(Notes, Guidance, ::testing::ValuesIn(kNotes), RowName<Row>);
 
 // Lines that cannot run, or run otherwise than their author may think: the
 // message says what to do.
@@ -237,7 +222,7 @@ const Row kMessages[] = {
     {"nothing but comments", "\n# only a comment\n\n", 0,
      "the script holds no statement, only blank lines or comments: nothing to run\n"},
 };
-INSTANTIATE_TEST_SUITE_P(Messages, Guidance, ::testing::ValuesIn(kMessages), RowName);
+INSTANTIATE_TEST_SUITE_P(Messages, Guidance, ::testing::ValuesIn(kMessages), RowName<Row>);
 
 // The help's list, read from the command table the target holds: each command
 // as a script writes it, its parameters in the order the command takes them,

@@ -411,6 +411,17 @@ std::vector<CommandLineRow> CommandLineRows() {
       {"--max-lines 0 a", "error: --max-lines takes a count of at least 1, not \"0\""},
       {"--trace=yes a.mbc", "error: --trace takes no value"},
       {"--trac a.mbc", "error: unknown option --trac; did you mean --trace?"},
+      // Help as Windows and Unix programs are asked for it; a word that only
+      // starts like one is an operand.
+      {"/?", "help"},
+      {"-?", "help"},
+      {"/HELP a.mbc", "help"},
+      {"a.mbc /helpme",
+       "script a.mbc, output /helpme, limits 100000000 and 1000000000, lines "
+       "10000000"},
+      {"-- /?", "script /?, output ., limits 100000000 and 1000000000, lines 10000000"},
+      {"--no-notes a.mbc",
+       "script a.mbc, output ., limits 100000000 and 1000000000, lines 10000000, no notes"},
   };
   return {std::begin(rows), std::end(rows)};
 }
@@ -424,13 +435,15 @@ TEST_P(CommandLine, Reads) {
   std::string error;
   const bool read = refhost::ParseCommandLine(
       std::vector<std::string>(std::istream_iterator<std::string>(in), {}), &line, &error);
-  EXPECT_EQ(!read
-                ? "error: " + error
-                : "script " + line.script + ", output " + o.outputFolder + ", limits " +
-                      std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
-                      ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
-                      (o.updateGolden ? ", update" : ""),
-            GetParam().wanted);
+  const std::string options =
+      line.script.empty()
+          ? ""
+          : "script " + line.script + ", output " + o.outputFolder + ", limits " +
+                std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
+                ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
+                (o.updateGolden ? ", update" : "") + (o.notes ? "" : ", no notes");
+  const std::string help = line.help ? (options.empty() ? "help" : ", help") : "";
+  EXPECT_EQ(!read ? "error: " + error : options + help, GetParam().wanted);
 }
 
 // Named after the arguments: "--" as end_of_options, "-" as dash, none as
@@ -439,9 +452,11 @@ std::string ArgumentsName(const ::testing::TestParamInfo<CommandLineRow>& info) 
   std::istringstream in(info.param.args);
   std::string name;
   for (std::string word; in >> word;) {
-    name += (name.empty() ? "" : "_") + (word == "--"  ? "end_of_options"
-                                         : word == "-" ? "dash"
-                                                       : TestName(word));
+    name += (name.empty() ? "" : "_") + (word == "--"   ? "end_of_options"
+                                         : word == "-"  ? "dash"
+                                         : word == "/?" ? "slash_question_mark"
+                                         : word == "-?" ? "dash_question_mark"
+                                                        : TestName(word));
   }
   return name.empty() ? "no_arguments" : name;
 }
