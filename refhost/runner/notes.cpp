@@ -22,9 +22,8 @@ struct Call {
   std::int32_t result;
   // Memblocks in the store, and host calls made, before the call and after it.
   std::int32_t countBefore, countAfter;
-  std::uint64_t callsBefore, callsAfter;
+  std::uint64_t calls;  // the host calls it made
   std::unordered_set<std::int32_t>& handedOut;
-  bool CalledTheHost() const { return callsAfter != callsBefore; }
 };
 
 }  // namespace
@@ -44,6 +43,7 @@ struct NoteRule {
   bool watchesCalls;  // a maker that may pass over numbers naming the script's memblocks
   CallsHost callsHost;
   Note (*check)(const Call& call);
+  QuietCheck quiet = nullptr;
 };
 
 namespace {
@@ -129,6 +129,26 @@ Note GetPixel(const Call& c) {
   return Pixel(c, "nothing read: 0 comes back", false);
 }
 
+// Five host calls are those of a pixel found inside an image of a depth that
+// is drawn (docs/commands.md, MBC Plot): what is left to tell is a header
+// that claims more than its memblock holds, or a colour cut to 16 bits.
+template <bool kPlot>
+bool PixelQuiet(const CompanionClient& host, const std::int32_t* a, std::uint64_t calls) {
+  std::uint8_t header[12];
+  const std::int32_t size = host.ReadMemblockAt(a[0], 0, header, 12);
+  if (calls != 5 || size < 12) return false;
+  const auto dword = [&header](int at) {
+    return static_cast<std::uint32_t>(header[at]) |
+           static_cast<std::uint32_t>(header[at + 1]) << 8 |
+           static_cast<std::uint32_t>(header[at + 2]) << 16 |
+           static_cast<std::uint32_t>(header[at + 3]) << 24;
+  };
+  const std::uint32_t b = dword(8) / 8;  // 2 or 4: the plug-in wrote or read the pixel
+  const std::uint32_t offset =
+      static_cast<std::uint32_t>(a[1]) * b + static_cast<std::uint32_t>(a[2]) * dword(0) * b + 12u;
+  return offset >= 12 && offset <= 0x7FFFFFFF && std::int64_t{offset} + b <= size &&
+         !(kPlot && b == 2 && static_cast<std::uint32_t>(a[3]) >> 16 != 0);
+}
 enum Shape : std::int64_t { kSquare, kBox, kCircle };
 
 // Columns `left` to `right` and rows `top` to `bottom` of a shape, against
@@ -390,8 +410,8 @@ const NoteRule kRules[] = {
     {"MBC_DynamicMakeFromMesh", true, false, CallsHost::kAlways, &MakeFrom<ResourceKind::kMesh>},
     {"MBC_DynamicMakeFromSound", true, false, CallsHost::kAlways, &MakeFrom<ResourceKind::kSound>},
     {"MakeMemblockImage", false, true, CallsHost::kForAValidImage, &MakeImage},
-    {"IMPlot", false, false, CallsHost::kFromNumberOne, &Plot},
-    {"IMGetPixel", false, false, CallsHost::kFromNumberOne, &GetPixel},
+    {"IMPlot", false, false, CallsHost::kFromNumberOne, &Plot, &PixelQuiet<true>},
+    {"IMGetPixel", false, false, CallsHost::kFromNumberOne, &GetPixel, &PixelQuiet<false>},
     {"IMCircle", false, false, CallsHost::kFromNumberOne, &Circle},
     {"IMCube", false, false, CallsHost::kFromNumberOne, &Cube},
     {"IMBox", false, false, CallsHost::kFromNumberOne, &Box},
@@ -596,9 +616,12 @@ const NoteRule* NoteRuleOf(std::string_view exportName) {
 
 bool NoteTaker::Before(const NoteRule& rule) {
   if (rule.countsBefore) countBefore_ = host_->MemblockCount();
-  callsBefore_ = host_->CallCount();
   passedOver_.clear();
   return rule.watchesCalls;
+}
+
+QuietCheck QuietCheckOf(const NoteRule& rule) {
+  return rule.quiet;
 }
 
 void NoteTaker::Called(const HostCall& call) {
@@ -607,20 +630,16 @@ void NoteTaker::Called(const HostCall& call) {
   }
 }
 
-Note NoteTaker::After(const NoteRule& rule, const std::int32_t* args, std::int32_t result) {
-  const Call call{*host_,
-                  args,
-                  result,
-                  countBefore_,
-                  rule.countsBefore ? host_->MemblockCount() : 0,
-                  callsBefore_,
-                  host_->CallCount(),
-                  handedOut_};
-  const bool calls = rule.callsHost == CallsHost::kAlways ||
-                     (rule.callsHost == CallsHost::kFromNumberOne && args[0] >= 1) ||
-                     (rule.callsHost == CallsHost::kForAValidImage && args[0] >= 1 &&
-                      args[1] >= 1 && args[2] >= 16);
-  if (calls && !call.CalledTheHost()) return Noted(NoteKind::kNotBound, "", {});
+Note NoteTaker::After(const NoteRule& rule, const std::int32_t* args, std::int32_t result,
+                      std::uint64_t calls) {
+  const Call call{
+      *host_, args,      result, countBefore_, rule.countsBefore ? host_->MemblockCount() : 0,
+      calls,  handedOut_};
+  const bool callsHost = rule.callsHost == CallsHost::kAlways ||
+                         (rule.callsHost == CallsHost::kFromNumberOne && args[0] >= 1) ||
+                         (rule.callsHost == CallsHost::kForAValidImage && args[0] >= 1 &&
+                          args[1] >= 1 && args[2] >= 16);
+  if (callsHost && calls == 0) return Noted(NoteKind::kNotBound, "", {});
   const Note note = rule.check(call);
   // A maker passes over numbers that name the script's memblocks: they stay
   // handed out. (IMStretch2 asks about its source too, which it does not pass.)

@@ -71,6 +71,14 @@ std::string NoteText(const Note& note);
 struct NoteRule;
 const NoteRule* NoteRuleOf(std::string_view exportName);
 
+// For a command called once a pixel (a plot, a read): true when, from its
+// arguments, the host calls it made and one look at the store, it certainly
+// did what a script author expects, so that the common case costs little and
+// needs neither NoteTaker::Before nor After; null for a rule without one.
+using QuietCheck = bool (*)(const CompanionClient& host, const std::int32_t* args,
+                            std::uint64_t calls);
+QuietCheck QuietCheckOf(const NoteRule& rule);
+
 // Takes the notes of the calls of one run, keeping what the rules need from
 // one call to the next: the numbers the plug-in has handed out and not taken
 // back, as its makers, deletes and clears show them.
@@ -82,14 +90,14 @@ class NoteTaker {
   // wants to see the host calls of the call (Called) until After.
   bool Before(const NoteRule& rule);
   void Called(const HostCall& call);
-  // After the call with `args`, which gave `result`: the note, kind kNone
-  // when there is nothing to tell.
-  Note After(const NoteRule& rule, const std::int32_t* args, std::int32_t result);
+  // After the call with `args`, which gave `result` and made `calls` host
+  // calls: the note, kind kNone when there is nothing to tell.
+  Note After(const NoteRule& rule, const std::int32_t* args, std::int32_t result,
+             std::uint64_t calls);
 
  private:
   const CompanionClient* host_;
   std::int32_t countBefore_ = 0;
-  std::uint64_t callsBefore_ = 0;
   std::vector<std::int32_t> passedOver_;  // numbers the host said exist, during a maker
   std::unordered_set<std::int32_t> handedOut_;
 };

@@ -109,10 +109,11 @@ RunResult ScriptRunner::Execute() {
         const std::size_t plain = GatherPlain(args, step.argc, cells, numbers);
         if (plain < step.argc && !GatherRest(step, plain, numbers)) return Stop();
         const CallSite& site = p.calls[step.a];
-        const Value value{noting && site.notes != nullptr
-                              ? CallNoted(*site.notes, site.command->address, numbers, step.argc)
-                              : CallExport(site.command->address, numbers, step.argc),
-                          site.meaning == Meaning::kPixel};
+        const Value value{
+            noting && site.notes != nullptr
+                ? CallNoted(*site.notes, site.quiet, site.command->address, numbers, step.argc)
+                : CallExport(site.command->address, numbers, step.argc),
+            site.meaning == Meaning::kPixel};
         if (step.target >= 0) cells[step.target] = Variables::Cell{value.number, value.pixel, true};
         Tally& tally = tallies[step.tally];
         ++tally.runs;

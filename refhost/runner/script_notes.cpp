@@ -8,8 +8,9 @@
 
 namespace refhost {
 
-std::int32_t ScriptRunner::CallNoted(const NoteRule& rule, const void* address,
-                                     const std::int32_t* args, std::size_t argc) {
+std::int32_t ScriptRunner::CallWatched(const NoteRule& rule, const void* address,
+                                       const std::int32_t* args, std::size_t argc) {
+  const std::uint64_t before = budget_.CommandCalls();
   // A rule that watches the host calls sees them through the observer for
   // this call alone, so that other calls pay nothing for it.
   const bool watch = notes_.Before(rule);
@@ -19,9 +20,14 @@ std::int32_t ScriptRunner::CallNoted(const NoteRule& rule, const void* address,
     host_->SetCallObserver(options_.trace ? &ScriptRunner::ObserveAndTrace : &ScriptRunner::Observe,
                            this);
   }
-  const Note note = notes_.After(rule, args, result);
-  if (note.kind != NoteKind::kNone) Noted(note);
+  NoteAfter(rule, args, result, budget_.CommandCalls() - before);
   return result;
+}
+
+void ScriptRunner::NoteAfter(const NoteRule& rule, const std::int32_t* args, std::int32_t result,
+                             std::uint64_t calls) {
+  const Note note = notes_.After(rule, args, result, calls);
+  if (note.kind != NoteKind::kNone) Noted(note);
 }
 
 void REFHOST_CDECL ScriptRunner::ObserveForNotes(const HostCall* call, void* context) {

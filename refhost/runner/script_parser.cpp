@@ -217,8 +217,9 @@ std::int32_t LineParser::CallSiteOf(const std::string& name, std::size_t argc, b
   const auto index = static_cast<std::size_t>(command - commands_.Commands().data());
   if (callOfCommand_[index] < 0) {
     callOfCommand_[index] = static_cast<std::int32_t>(program_.calls.size());
-    program_.calls.push_back(
-        CallSite{command, MeaningOf(command->row.exportName), NoteRuleOf(command->row.exportName)});
+    const NoteRule* rule = NoteRuleOf(command->row.exportName);
+    program_.calls.push_back(CallSite{command, MeaningOf(command->row.exportName), rule,
+                                      rule != nullptr ? QuietCheckOf(*rule) : nullptr});
   }
   return callOfCommand_[index];
 }

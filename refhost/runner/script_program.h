@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "refhost/runner/command_set.h"
+#include "refhost/runner/notes.h"
 
 namespace refhost {
 
@@ -144,12 +145,11 @@ struct LineRecord {
 enum class Meaning : std::uint8_t { kNumber, kPixel };
 Meaning MeaningOf(std::string_view exportName);
 
-struct NoteRule;  // notes.h
-
 struct CallSite {
   const PluginCommand* command = nullptr;
   Meaning meaning = Meaning::kNumber;
   const NoteRule* notes = nullptr;  // what the runner tells about its calls, or null
+  QuietCheck quiet = nullptr;       // the rule's short way for a plot or a read
 };
 
 struct Program {

@@ -118,9 +118,10 @@ bool ScriptRunner::Call(const DirectiveStep& step) {
   const Meaning meaning = MeaningOf(name);
   const NoteRule* rule = noting_ ? NoteRuleOf(name) : nullptr;
   const void* address = plugin_.Export(name);
-  const Value result{rule != nullptr ? CallNoted(*rule, address, step.v.data(), step.v.size())
-                                     : CallExport(address, step.v),
-                     meaning == Meaning::kPixel};
+  const Value result{
+      rule != nullptr ? CallNoted(*rule, QuietCheckOf(*rule), address, step.v.data(), step.v.size())
+                      : CallExport(address, step.v),
+      meaning == Meaning::kPixel};
   Keep(step.target, result);
   Say(ResultText(result, meaning));
   return true;

@@ -15,6 +15,7 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/export_call.h"
 #include "refhost/runner/file_access.h"
 #include "refhost/runner/golden_guard.h"
 #include "refhost/runner/host_call_budget.h"
@@ -142,8 +143,25 @@ class ScriptRunner {
   // ---- notes (script_notes.cpp) ----
   // Calls a command's export with the note rule of its export, noting what
   // the rule finds.
-  std::int32_t CallNoted(const NoteRule& rule, const void* address, const std::int32_t* args,
-                         std::size_t argc);
+  // `quiet` is the rule's quiet check: a plot or a read, called once a pixel,
+  // takes the short way, the rule asked only when the check finds something.
+  // The calls are counted by the store's observer, which every script that
+  // calls the plug-in sets.
+  std::int32_t CallNoted(const NoteRule& rule, QuietCheck quiet, const void* address,
+                         const std::int32_t* args, std::size_t argc) {
+    if (quiet == nullptr) return CallWatched(rule, address, args, argc);
+    const std::uint64_t before = budget_.CommandCalls();
+    const std::int32_t result = CallExport(address, args, argc);
+    const std::uint64_t calls = budget_.CommandCalls() - before;
+    if (!quiet(*host_, args, calls)) NoteAfter(rule, args, result, calls);
+    return result;
+  }
+  // The same for a rule without a quiet check, and what the rule finds after
+  // a call that made `calls` host calls.
+  std::int32_t CallWatched(const NoteRule& rule, const void* address, const std::int32_t* args,
+                           std::size_t argc);
+  void NoteAfter(const NoteRule& rule, const std::int32_t* args, std::int32_t result,
+                 std::uint64_t calls);
   // Keeps a note of the line running now: with the line when it is shown as
   // it runs, summed up with its loop's lines otherwise.
   void Noted(const Note& note);
