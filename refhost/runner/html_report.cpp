@@ -113,12 +113,16 @@ std::string LineRow(const LineReport& line, bool inLoop, std::size_t* pictureByt
   if (!line.where.empty()) said = "<span class=\"where\">" + Html(line.where) + "</span> " + said;
   for (const std::string& detail : line.details)
     said += "<div class=\"detail\">" + Html(detail) + "</div>";
-  if (line.image) said += Pictures(*line.image, pictureBytes);
   const char* kind = inLoop ? (line.failed > 0 ? "failed"
                                : line.held > 0 ? "ok"
                                                : "ran")
                             : StatusClass(line.status);
-  return Row(kind, std::to_string(line.number), code, said);
+  std::string rows = Row(kind, std::to_string(line.number), code, said);
+  if (line.image) {
+    rows += std::string("<tr class=\"") + kind + " shown\"><td></td><td colspan=\"2\">" +
+            Pictures(*line.image, pictureBytes) + "</td></tr>\n";
+  }
+  return rows;
 }
 
 std::string Id(std::size_t index) {
@@ -135,7 +139,8 @@ const char kStyle[] =
     "table.lines td.n{color:#888;text-align:right}"
     "code,pre,samp{font-family:monospace;white-space:pre}"
     "tr.failed{background:#fee}tr.ok td:last-child{color:#272}"
-    ".detail{font-family:monospace;color:#555}.calls,.where{color:#777}"
+    ".detail{font-family:monospace;color:#555;overflow-wrap:anywhere}"
+    ".calls,.where{color:#777}table.lines td:last-child{overflow-wrap:anywhere}"
     ".pictures{display:flex;flex-wrap:wrap;gap:16px;margin:6px 0;overflow:auto}"
     "figure{margin:0}figcaption{font-size:.85em;color:#444;max-width:32em}"
     "img.px{image-rendering:pixelated;image-rendering:crisp-edges;"

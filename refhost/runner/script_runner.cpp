@@ -79,6 +79,12 @@ bool ScriptRunner::SetUpFiles() {
 
 bool ScriptRunner::WriteBesideOutput(const std::string& name,
                                      const std::vector<std::uint8_t>& bytes, std::string* error) {
+  bool made = false;
+  // A run refused before line 1 has not opened its output folder yet.
+  if (outputFolder_.full.empty() &&
+      !OpenFolder(options_.outputFolder, true, &outputFolder_, &made, error)) {
+    return false;
+  }
   const GoldenGuard& guard = guard_;
   return WriteBelow(
       outputFolder_, name, bytes,

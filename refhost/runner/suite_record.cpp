@@ -44,6 +44,7 @@ void ScriptRecord::LoopEnded(const std::vector<LineReport>& lines) {
 void ScriptRecord::Stopped(const std::string& where, const std::string& why) {
   text_.Stopped(where, why);
   stopped_ = where + ": " + Escaped(why);
+  midway_ = true;
   entries_.push_back({RecordEntry::Kind::kStopped, stopped_, {}});
 }
 

@@ -42,6 +42,8 @@ class ScriptRecord : public RunReport {
   std::uint64_t Failed() const { return failed_; }
   // "line 7: expect n, 2   FAILED: got 1, wanted 2"; "" when none failed.
   const std::string& FirstFailure() const { return firstFailure_; }
+  // A line stopped the run midway (not a mistake found before line 1).
+  bool StoppedMidway() const { return midway_; }
   // Why the run stopped or was refused, or the last line of text told
   // before it ended, for a run that could not go on.
   std::string StopReason() const;
@@ -54,6 +56,7 @@ class ScriptRecord : public RunReport {
   std::uint64_t failed_ = 0;
   std::string firstFailure_;
   std::string stopped_;
+  bool midway_ = false;
   std::string lastText_;
 };
 

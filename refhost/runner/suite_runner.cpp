@@ -36,10 +36,10 @@ std::string Expectations(std::uint64_t n) {
 // What the summary says of a script's expectations and outcome.
 std::string Outcome(const ScriptResult& r) {
   if (r.status >= kRunScriptError) {
-    return r.cutOff || r.held + r.failed > 0
-               ? "stopped after " + Expectations(r.held + r.failed) +
-                     (r.failed > 0 ? " (" + std::to_string(r.failed) + " failed)" : "")
-               : "could not be run";
+    if (!r.stopped) return "could not be run";
+    if (r.held + r.failed == 0) return "stopped";
+    return "stopped after " + Expectations(r.held + r.failed) +
+           (r.failed > 0 ? " (" + std::to_string(r.failed) + " failed)" : "");
   }
   if (r.failed > 0) {
     return std::to_string(r.failed) + " of " + Expectations(r.held + r.failed) + " failed";
@@ -104,6 +104,7 @@ ScriptResult RunOne(const SuiteScript& script, SuiteHost& host, const SuiteOptio
   if (!result.why.empty() && script.problem.empty() && result.status != kRunExpectFailed) {
     transcript << "mbc_runner: " << Escaped(result.why) << "\n";
   }
+  result.stopped = record.StoppedMidway();
   result.held = record.Held();
   result.failed = record.Failed();
   if (result.why.empty()) {

@@ -46,7 +46,8 @@ struct SuiteOptions {
 struct ScriptResult {
   SuiteScript script;
   int status = 0;  // as RunResult: 0 passed, 1 an expectation failed, 2 or 3 it could not be run
-  bool cutOff = false;
+  bool cutOff = false;   // a command was stopped midway, the plug-in released
+  bool stopped = false;  // a line stopped the run (a budget, a line that could not be run)
   std::uint64_t held = 0;
   std::uint64_t failed = 0;
   double seconds = 0;
