@@ -5,8 +5,6 @@
 // in the process.
 #include <gtest/gtest.h>
 #include <windows.h>
-// After windows.h, which it needs.
-#include <psapi.h>
 
 #include <sstream>
 
@@ -15,12 +13,16 @@
 
 namespace {
 
+// The process's committed private memory, region by region (Wine leaves the
+// counters of GetProcessMemoryInfo at 0).
 SIZE_T PrivateBytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters = {};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                       sizeof counters);
-  return counters.PrivateUsage;
+  SIZE_T bytes = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
+  }
+  return bytes;
 }
 
 BOOL CALLBACK CountOwn(HWND window, LPARAM count) {
