@@ -46,7 +46,7 @@ std::string Base64(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::string Size(const RgbImage& image) {
-  return std::to_string(image.width) + " &times; " + std::to_string(image.height);
+  return std::to_string(image.width) + " \xC3\x97 " + std::to_string(image.height);  // U+00D7
 }
 
 // One picture in its frame, or what stands in for it.
@@ -65,7 +65,7 @@ std::string Figure(const RgbImage& image, const std::string& caption, std::size_
            std::to_string(image.height * scale) + "\" src=\"data:image/png;base64," + Base64(png) +
            "\">";
   }
-  return "<figure>" + body + "<figcaption>" + caption + "</figcaption></figure>";
+  return "<figure>" + body + "<figcaption>" + Html(caption) + "</figcaption></figure>";
 }
 
 std::string Pictures(const ImageCheck& check, std::size_t* pictureBytes) {
