@@ -114,17 +114,21 @@ const SuiteRow kRows[] = {
      "got 1, wanted 2\n0 passed, 1 failed\n",
      "hook "},
     // Several operands: each name starts with its operand's own; a script
-    // reached twice runs once; an operand that names none counts as failed.
+    // reached twice runs once; names that would share an output folder,
+    // whatever their letter case, get "~2"; an operand that names none
+    // counts as failed.
     {"several operands",
-     {{"one/a.mbc", "print 1\n"}, {"two/a.mbc", "print 2\n"}, {"empty/x.txt", ""}},
-     {"one", "two/a.mbc", "one/a.mbc", "empty", "missing"},
+     {{"one/a.mbc", "print 1\n"},
+      {"two/a.mbc", "print 2\n"},
+      {"three/A.mbc", "print 3\n"},
+      {"empty/x.txt", ""}},
+     {"one", "two/a.mbc", "one/a.mbc", "three/A.mbc", "empty", "missing"},
      2,
-     "^ok one/a.mbc ... ok a.mbc ... empty could not be run ( ... s): a "
+     "^ok one/a.mbc ... ok a.mbc ... ok A.mbc ... empty could not be run ( ... s): a "
      "folder without *.mbc scripts\nFAILED ... missing could not be run ( ... s): no such script "
-     "or "
-     "folder\n2 passed, 2 failed\n",
-     "hook hook ",
-     "out/a/output.txt out/one/a/output.txt"},
+     "or folder\n3 passed, 2 failed\n",
+     "hook hook hook ",
+     "out/A~2/output.txt out/a/output.txt out/one/a/output.txt"},
     // A golden that passes, written anew or compared, removes the pictures
     // an earlier failure left in the script's output folder.
     {"a passing golden removes an earlier failure's pictures",
