@@ -4,7 +4,7 @@
 # script benchmark (the runner's language against the plots it makes): each
 # run once with the least sampling there is (six pairs, no budget), so
 # nothing is timed that anyone reads. Natively also the instruction counts under callgrind, which
-# are no timing and come out the same on every run, and the allocator's
+# are no timing and, in the program's own code, come out the same on every run, and the allocator's
 # benchmarks, whose own checks fail a run that went wrong.
 #
 # Usage: check_ratio_programs.sh native BUILD_FOLDER   (the bench preset built)
