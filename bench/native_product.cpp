@@ -5,15 +5,16 @@
 #include <map>
 #include <string>
 
+#include "host/bound.h"
+#include "image/makers.h"
 #include "image/pixel_access.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
-#include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
+#include "platform_fake.h"
 #include "plugin/binding.h"
 #include "plugin/command_table.h"
 #include "plugin/lifecycle.h"
-#include "plugin/platform_fake.h"
 #include "refhost/companion/companion_api.h"
 
 extern "C" {
@@ -58,7 +59,7 @@ bool BindThroughLoadHook(host::ModuleDirectory directory) {
   platform.AddDirectoryExport("RuzazUrovuv.dll", "VarIvoziVavu", directory);
   platform.AddValueExport("ZavarOvur.dll", "?GetGlobPtr@@YAKXZ", 0x5A5A0000u);
   plugin::RunLoadHook(platform);
-  return numbering::InitState == 1 && plugin::CorePtr != 0;
+  return host::CompanionBound() && plugin::CorePtr != 0;
 }
 
 }  // namespace

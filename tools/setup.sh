@@ -25,6 +25,12 @@ RELEASE_PKGS=(python3-pefile strip-nondeterminism osslsigncode openssl git)
 CROSS_PKGS=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686)
 WINE_PKGS=(wine wine32:i386 xvfb xauth)
 
+# --native: only what the first tier of tools/test.sh needs (the format check,
+# the native build and its tests), so that it can start before the rest.
+if [ "${1:-}" = --native ]; then
+  DOC_PKGS=() RELEASE_PKGS=() CROSS_PKGS=() WINE_PKGS=()
+fi
+
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
 missing=()

@@ -1,6 +1,10 @@
 #include "host/host_ops.h"
 
+#include "host/bound.h"
+
 namespace host {
+
+std::int32_t InitState = 0;
 
 namespace detail {
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/wrap.h"
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/fp_guard.h"
 #include "image/memblock_check.h"

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "image/fp_guard.h"
 #include "image/layouts.h"
+#include "image/makers.h"
 #include "image/memblock_check.h"
 #include "image/pixel_access.h"
 #include "image/rounding.h"
@@ -85,6 +87,9 @@ extern "C" {
 std::int32_t HOST_CDECL IMStretch(std::int32_t source, std::int32_t target) {
   using namespace image;
   if (!host::MemblockTableBound()) return 0;
+  // Both numbers are tested before the host is asked about either: a number
+  // below 1 refuses the command with no host call at all, so "50, -1" never
+  // asks about 50 (MemblockExists alone would ask about the source first).
   if (!(source >= 1 && target >= 1)) return 0;
   if (!MemblockExists(source) || !MemblockExists(target)) return 0;
   StretchPixels(source, target);
@@ -99,10 +104,13 @@ std::int32_t HOST_CDECL IMStretch2(std::int32_t source, std::int32_t width, std:
   if (!MemblockExists(source)) return 0;
   const std::int32_t depth = host::MemReadDwordOp(source, layout::ImageHeader::kDepthOffset);
   const std::int32_t n = MakeMemblockImage(width, height, depth);
-  // The source, once it exists, is at least 1.
+  // A size below 1 was refused by the maker (n is 0): nothing to stretch
+  // into. The source needs no such test here: it exists, so it is at least 1.
   if (!(width >= 1 && height >= 1)) return n;
-  // n is asked about even when it is 0 (the maker refused the source's
-  // depth): these two questions are always put once the sizes pass.
+  // Both questions are put even when the answer is known (n is 0 when the
+  // maker refused the source's depth): these are the command's steps, in
+  // order (docs/shapes-and-stretching.md), and the row "a source depth the
+  // maker refuses: number 0 is asked about" holds them.
   if (host::MemExistsOp(source) != 1 || host::MemExistsOp(n) != 1) return n;
   StretchPixels(source, n);
   return n;

@@ -4,7 +4,6 @@
 
 namespace numbering {
 
-std::int32_t InitState = 0;
 std::int32_t HighWater = 0;
 std::int32_t FreeCount = 0;
 std::int32_t FreeStack[kFreeStackEntries] = {};

@@ -1,5 +1,6 @@
 // Memblocks made from other host resources, and clones, under fresh numbers.
 // A number, once allocated, is returned whether or not the host made anything.
+#include "host/bound.h"
 #include "host/host_ops.h"
 #include "numbering/allocator.h"
 #include "numbering/numbering_commands.h"
@@ -12,7 +13,7 @@ namespace {
 // fill it from the resource.
 template <typename MakeOp>
 std::int32_t MakeFromResource(std::int32_t resource, MakeOp make) {
-  if (InitState != 1) return 0;
+  if (!host::CompanionBound()) return 0;
   const std::int32_t n = AllocateNumber();
   if (host::MemExistsOp(n) == 0) make(n, resource);
   return n;
@@ -36,8 +37,6 @@ std::int32_t HOST_CDECL MBC_DynamicMakeFromImage(std::int32_t image) {
   return MakeFromResource(image, host::MemMakeFromImageOp);
 }
 
-// The host's make-from-mesh operation sits at memblock slot 6, between the
-// bitmap/image makers (4, 5) and the sound maker (7).
 std::int32_t HOST_CDECL MBC_DynamicMakeFromMesh(std::int32_t mesh) {
   return MakeFromResource(mesh, host::MemMakeFromMeshOp);
 }
@@ -47,7 +46,7 @@ std::int32_t HOST_CDECL MBC_DynamicMakeFromSound(std::int32_t sound) {
 }
 
 std::int32_t HOST_CDECL MBC_CloneMemblock(std::int32_t source) {
-  if (InitState != 1) return 0;
+  if (!host::CompanionBound()) return 0;
   if (host::MemExistsOp(source) != 1) return 0;
   const std::int32_t n = AllocateNumber();
   if (host::MemExistsOp(n) != 0) return n;

@@ -1,8 +1,8 @@
 #include "plugin/binding.h"
 
+#include "host/bound.h"
 #include "host/host_abi.h"
 #include "host/host_ops.h"
-#include "numbering/allocator.h"
 
 namespace plugin {
 
@@ -63,18 +63,18 @@ void BindCore(Platform& platform) {
 }
 
 void RunLoadHook(Platform& platform) {
-  if (numbering::InitState == 0) numbering::InitState = BindCompanion(platform);
+  if (host::InitState == 0) host::InitState = BindCompanion(platform);
   if (CorePtr == 0) BindCore(platform);
 }
 
 std::int32_t RetryBindingForScript(Platform& platform) {
   RunLoadHook(platform);
-  return numbering::InitState;
+  return host::InitState;
 }
 
 void ForgetBinding() {
   host::UnbindDirectory();
-  numbering::InitState = 0;
+  host::InitState = 0;
   CorePtr = 0;
 }
 

@@ -10,33 +10,41 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "pair_statistics.h"
 #include "paired_sampler.h"
 #include "ratio_options.h"
+#include "rows.h"
 
 namespace {
 
 // The interval runs from rank k to rank count + 1 - k, k the largest with
 // P(B <= k - 1) <= 2.5% for B ~ Binomial(count, 1/2): six values are the
 // fewest with one (1/64 then 7/64), nine give k = 2 (10/512 then 46/512).
-TEST(PairStatistics, MedianAndTheRankedValuesThatBoundIt) {
-  // Each: median, bounds, and half the width over the median.
-  const std::pair<std::vector<double>, std::vector<double>> rows[] = {
-      {{9, 1, 8, 2, 7, 3, 6, 4, 5}, {5, 2, 8, 0.6}},
-      // Even: the median is the middle two's mean; the extremes bound it.
-      {{13, 10, 11, 15, 12, 14}, {12.5, 10, 15, 0.2}},
-      // No interval: both bounds at the median, and no half-width ever small enough.
-      {{3, 1, 2, 5, 4}, {3, 3, 3, HUGE_VAL}},
-  };
-  for (const auto& [values, expected] : rows) {
-    const bench::MedianInterval m = bench::MedianWith95Interval(values);
-    EXPECT_EQ((std::vector<double>{m.median, m.low, m.high, m.RelativeHalfWidth()}), expected);
-  }
-  // A large count against published tables.
+struct MedianRow {
+  const char* name;
+  std::vector<double> values;
+  std::vector<double> expected;  // median, bounds, and half the width over the median
+};
+class PairStatistics : public ::testing::TestWithParam<MedianRow> {};
+TEST_P(PairStatistics, MedianAndTheRankedValuesThatBoundIt) {
+  const bench::MedianInterval m = bench::MedianWith95Interval(GetParam().values);
+  EXPECT_EQ((std::vector<double>{m.median, m.low, m.high, m.RelativeHalfWidth()}),
+            GetParam().expected);
+}
+const MedianRow kMedians[] = {
+    {"nine values", {9, 1, 8, 2, 7, 3, 6, 4, 5}, {5, 2, 8, 0.6}},
+    {"an even count: the middle two's mean, bounded by the extremes",
+     {13, 10, 11, 15, 12, 14},
+     {12.5, 10, 15, 0.2}},
+    {"too few for an interval: both bounds at the median, never narrow",
+     {3, 1, 2, 5, 4},
+     {3, 3, 3, HUGE_VAL}},
+};
+INSTANTIATE_TEST_SUITE_P(, PairStatistics, ::testing::ValuesIn(kMedians), RowName<MedianRow>);
+
+TEST(PairStatisticsRank, ALargeCountAgainstPublishedTables) {
   EXPECT_EQ(bench::LowerRankOf95(1000), 469u);
 }
 
@@ -118,37 +126,63 @@ TEST(PairedSampler, StopsWhenALookFindsTheIntervalNarrowOrElseOnTheBudget) {
   EXPECT_NEAR(r.ratio.high, 1.0, 1e-12);
 }
 
-TEST(RatioOptions, FlagsAndRefusals) {
-  // What was parsed (budget, half-width, least pairs, JSON file, clock and
-  // instructions), or else why the arguments were refused.
-  const std::tuple<std::vector<const char*>, bool, std::string> rows[] = {
-      {{"--budget", "2.5", "--half-width", "0.02", "--min-pairs", "8", "--json", "out.json"},
-       false,
-       "2.5 0.02 8 'out.json' cpu"},
-      {{"--clock", "wall", "--instructions"}, true, "20 0.01 20 '' wall instructions"},
-      {{"--instructions"}, false, "unknown argument '--instructions'"},
-      {{"--clock", "cpu"}, false, "unknown argument '--clock'"},
-      {{"--clock", "tsc"}, true, "--clock takes cpu or wall, not 'tsc'"},
-      {{"--budget"}, true, "--budget needs a value"},
-      {{"--budget", "-1"}, true, "--budget takes a number of at least 0, not '-1'"},
-      {{"--budget", "5s"}, true, "--budget takes a number of at least 0, not '5s'"},
-      {{"--min-pairs", "2.5"}, true, "--min-pairs takes a whole number of at least 1, not '2.5'"},
-      {{"--min-pairs", "0"}, true, "--min-pairs takes a whole number of at least 1, not '0'"},
-  };
-  for (const auto& [args, native, said] : rows) {
-    std::vector<const char*> argv = {"program"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    bench::RatioOptions o;
-    std::string error;
-    std::ostringstream parsed;
-    if (bench::ParseRatioOptions(static_cast<int>(argv.size()), const_cast<char**>(argv.data()),
-                                 native, &o, &error)) {
-      parsed << o.sampling.budgetSeconds << ' ' << o.sampling.halfWidth << ' '
-             << o.sampling.minPairs << " '" << o.jsonPath << "' " << (o.wallClock ? "wall" : "cpu")
-             << (o.instructions ? " instructions" : "");
-    }
-    EXPECT_EQ(parsed.str() + error, said);
+// The arguments, whether the program is the native one (which has flags of
+// its own), and what was parsed (budget, half-width, least pairs, JSON file,
+// clock and instructions), or else why the arguments were refused.
+struct OptionsRow {
+  const char* name;
+  std::vector<const char*> args;
+  bool native;
+  std::string said;
+};
+class RatioOptions : public ::testing::TestWithParam<OptionsRow> {};
+TEST_P(RatioOptions, Row) {
+  std::vector<const char*> argv = {"program"};
+  argv.insert(argv.end(), GetParam().args.begin(), GetParam().args.end());
+  bench::RatioOptions o;
+  std::string error;
+  std::ostringstream parsed;
+  if (bench::ParseRatioOptions(static_cast<int>(argv.size()), const_cast<char**>(argv.data()),
+                               GetParam().native, &o, &error)) {
+    parsed << o.sampling.budgetSeconds << ' ' << o.sampling.halfWidth << ' ' << o.sampling.minPairs
+           << " '" << o.jsonPath << "' " << (o.wallClock ? "wall" : "cpu")
+           << (o.instructions ? " instructions" : "");
   }
+  EXPECT_EQ(parsed.str() + error, GetParam().said);
 }
+const OptionsRow kOptions[] = {
+    {"the shared options",
+     {"--budget", "2.5", "--half-width", "0.02", "--min-pairs", "8", "--json", "out.json"},
+     false,
+     "2.5 0.02 8 'out.json' cpu"},
+    {"the native program's own",
+     {"--clock", "wall", "--instructions"},
+     true,
+     "20 0.01 20 '' wall instructions"},
+    {"no instruction count in the DLL's",
+     {"--instructions"},
+     false,
+     "unknown argument '--instructions'"},
+    {"no clock in the DLL's", {"--clock", "cpu"}, false, "unknown argument '--clock'"},
+    {"an unknown clock", {"--clock", "tsc"}, true, "--clock takes cpu or wall, not 'tsc'"},
+    {"a budget without a value", {"--budget"}, true, "--budget needs a value"},
+    {"a negative budget",
+     {"--budget", "-1"},
+     true,
+     "--budget takes a number of at least 0, not '-1'"},
+    {"a budget with a unit",
+     {"--budget", "5s"},
+     true,
+     "--budget takes a number of at least 0, not '5s'"},
+    {"a fraction of a pair",
+     {"--min-pairs", "2.5"},
+     true,
+     "--min-pairs takes a whole number of at least 1, not '2.5'"},
+    {"no pairs",
+     {"--min-pairs", "0"},
+     true,
+     "--min-pairs takes a whole number of at least 1, not '0'"},
+};
+INSTANTIATE_TEST_SUITE_P(, RatioOptions, ::testing::ValuesIn(kOptions), RowName<OptionsRow>);
 
 }  // namespace

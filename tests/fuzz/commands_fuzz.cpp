@@ -1,4 +1,4 @@
-// Hostile command sequences (support/target.h) against the plug-in's code and
+// Hostile command sequences (support/hostile.h) against the plug-in's code and
 // the reference store, under AddressSanitizer and UndefinedBehaviorSanitizer:
 // a crash, an overflow or an out-of-bounds access anywhere in the plug-in
 // fails the run, and so does a free-number count outside the stack.
@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
+#include "hostile.h"
 #include "numbering/allocator.h"
-#include "target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);

@@ -1,5 +1,5 @@
 // The built DLL's file, beyond what the host reads back through the system
-// (the command table's strings are checked in tests/unit/product_test.cpp):
+// (the command table's strings are checked in tests/docs/reference_test.cpp):
 // exactly the 22 export names, the plug-in's own code and the system calls it
 // makes and nothing of a runtime, a string table of two language-neutral
 // blocks and no more, and a language-neutral version resource that carries
@@ -13,13 +13,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "plugin/warning_box_win32.h"
 #include "refhost/runner/import_patch.h"
+#include "scratch.h"
 
 namespace {
 
@@ -112,6 +113,20 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
             "IsWindowEnabled IsWindowVisible MessageBoxA\n");
 }
 
+// Where the free-number stack lives: its 65,538 entries of 4 bytes in the
+// zeroed data, which the loader maps zero-filled at every load, none of it in
+// the file; the imports above hold no allocator.
+TEST(PluginFile, TheFreeNumberStackLivesInTheZeroedData) {
+  const auto* section = IMAGE_FIRST_SECTION(ImageNtHeader(kFile));
+  const auto* end = section + ImageNtHeader(kFile)->FileHeader.NumberOfSections;
+  while (section != end && std::strncmp(reinterpret_cast<const char*>(section->Name), ".bss", 8)) {
+    ++section;
+  }
+  ASSERT_NE(section, end);
+  EXPECT_GE(section->Misc.VirtualSize, 262152u);
+  EXPECT_EQ(section->SizeOfRawData, 0u);
+}
+
 // Hardened as a 32-bit image (docs/plugin.md, "Hardening"): movable to any
 // base (relocatable, with its relocations), data never executable, and marked
 // as registering no exception handler; nothing else claimed.
@@ -151,17 +166,24 @@ int WINAPI RecordLibraryBox(HWND, LPCSTR text, LPCSTR, UINT) {
 TEST(PluginLibrary, LoadBindAndUnloadLeaveNoLibraryReference) {
   const HMODULE companion = LoadLibraryA("RuzazUrovuv.dll");
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
-  // A copy under a name of its own: the file itself is mapped above.
-  const std::filesystem::path file = PathOf(kFile);
-  ASSERT_TRUE(CopyFileA(file.string().c_str(),
-                        (file.parent_path() / "cycle-plugin.dll").string().c_str(), FALSE));
-  const HMODULE plugin = LoadLibraryA("cycle-plugin.dll");
+  // A copy under a name of its own (the file itself is mapped above), in the
+  // test's own folder.
+  const ScratchFolder scratch;
+  const std::string copy = (scratch.path() / "cycle-plugin.dll").string();
+  ASSERT_TRUE(CopyFileA(PathOf(kFile).c_str(), copy.c_str(), FALSE));
+  const HMODULE plugin = LoadLibraryA(copy.c_str());
   ASSERT_TRUE(companion && core && plugin);
-  for (const auto& [library, function, recorder] :
-       {std::tuple{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
-        {"KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(&RecordRelease)},
-        {"USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordLibraryBox)}}) {
-    ASSERT_NE(refhost::PatchImport(plugin, library, function, recorder), nullptr) << function;
+  struct Redirect {
+    const char* library;
+    const char* function;
+    void* recorder;
+  };
+  for (const Redirect& r :
+       {Redirect{"KERNEL32.dll", "LoadLibraryA", reinterpret_cast<void*>(&RecordLoad)},
+        Redirect{"KERNEL32.dll", "FreeLibrary", reinterpret_cast<void*>(&RecordRelease)},
+        Redirect{"USER32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordLibraryBox)}}) {
+    ASSERT_NE(refhost::PatchImport(plugin, r.library, r.function, r.recorder), nullptr)
+        << r.function;
   }
   using Hook = void(__cdecl*)();
   using Command = std::int32_t(__cdecl*)();

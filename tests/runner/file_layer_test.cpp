@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "refhost/runner/script_runner.h"
+#include "scratch.h"
 #include "target.h"
 
 #ifdef _WIN32
@@ -98,13 +99,14 @@ void Link(const fs::path& folder, const std::vector<std::pair<fs::path, fs::path
   }
 }
 
-// Removes a folder without following its links.
+// Removes a folder without following its links: under Wine the system's own
+// removal does not come back from the links the host's ln made.
 void Remove(const fs::path& folder) {
-  if (!fs::exists(folder) ||
-      !OnHost(std::string("rm -rf '") + Unix()(folder.c_str()) + "'",
-              folder.parent_path() / (folder.filename().string() + ".gone"))) {
+  const fs::path gone = folder.parent_path() / (folder.filename().string() + ".gone");
+  if (!OnHost(std::string("rm -rf '") + Unix()(folder.c_str()) + "'", gone)) {
     fs::remove_all(folder);
   }
+  fs::remove(gone);
 }
 
 // The other names of `folder`: its "\\?\" form, its short name, its name in
@@ -157,9 +159,9 @@ std::string Contents(const fs::path& file) {
 }
 
 TEST(FileLayer, EveryNameIsRefusedOrADiskFileInsideItsFolder) {
-  const fs::path root = fs::temp_directory_path() / "mbc_file_layer";
+  const ScratchFolder scratch;  // every link made below points inside it
+  const fs::path root = scratch.path() / "layer";
   const fs::path run = root / "the run folder", outside = root / "outside";
-  Remove(root);
   for (const fs::path& folder : {run / "sub", outside, root / "out"})
     fs::create_directories(folder);
   target::Restart(true);
@@ -264,6 +266,7 @@ TEST(FileLayer, EveryNameIsRefusedOrADiskFileInsideItsFolder) {
       }
     }
   }
+  if (!HasFailure()) Remove(root);  // before the scratch folder goes, links and all
 }
 
 }  // namespace

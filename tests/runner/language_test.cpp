@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "refhost/runner/script_runner.h"
+#include "rows.h"
 #include "target.h"
 
 bool Says(const std::string& said, const std::string& wanted);  // in script_test.cpp
@@ -48,12 +49,6 @@ std::string Repeated(const std::string& text, int times) {
   std::string all;
   for (int i = 0; i < times; ++i) all += text;
   return all;
-}
-
-std::string NameOf(const ::testing::TestParamInfo<Row>& info) {
-  std::string name = info.param.name;
-  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
 }
 
 // Every operation wraps in 32 bits as the plug-in's arithmetic does; "/"
@@ -106,7 +101,7 @@ const Row kExpressions[] = {
     {"a variable read before it is set", "print x\nx = 1\n", 2,
      "^line 1: x has no value yet (line 2 is the first to set it)\n"},
 };
-INSTANTIATE_TEST_SUITE_P(Expressions, Language, ::testing::ValuesIn(kExpressions), NameOf);
+INSTANTIATE_TEST_SUITE_P(Expressions, Language, ::testing::ValuesIn(kExpressions), RowName<Row>);
 
 // Loops count as worked out before the first pass; a loop that ends shows
 // each of its lines once, in all, when the outermost loop is over.
@@ -161,7 +156,7 @@ const Row kBlocks[] = {
      "^ for x = 1 to 3 1 pass\n v = dword x, 0 ran 1 time\n next\nline 2 (x = 1): memblock 1 "
      "does not exist\n"},
 };
-INSTANTIATE_TEST_SUITE_P(Blocks, Language, ::testing::ValuesIn(kBlocks), NameOf);
+INSTANTIATE_TEST_SUITE_P(Blocks, Language, ::testing::ValuesIn(kBlocks), RowName<Row>);
 
 // The whole script is checked before line 1: every mistake is named by its
 // line and column, in line order however it was found, and nothing runs.
@@ -227,7 +222,7 @@ const Row kMistakes[] = {
     {"blocks nest 32 deep at most", Repeated("if 1\n", 33) + Repeated("endif\n", 33), 2,
      "^line 33, column 1: blocks nest 32 deep at most\n1 mistake"},
 };
-INSTANTIATE_TEST_SUITE_P(Mistakes, Language, ::testing::ValuesIn(kMistakes), NameOf);
+INSTANTIATE_TEST_SUITE_P(Mistakes, Language, ::testing::ValuesIn(kMistakes), RowName<Row>);
 
 // The budgets: lines run, each pass of a loop counted; the host calls of one
 // command stay as program_test.cpp shows them.
@@ -255,6 +250,6 @@ const Row kBudgets[] = {
      " for x = 0 to 1 2 passes\n MBC Plot i, x, 0, 7 ran 2 times [10 host calls]\n",
      0, true},
 };
-INSTANTIATE_TEST_SUITE_P(Budgets, Language, ::testing::ValuesIn(kBudgets), NameOf);
+INSTANTIATE_TEST_SUITE_P(Budgets, Language, ::testing::ValuesIn(kBudgets), RowName<Row>);
 
 }  // namespace

@@ -12,6 +12,9 @@
 #include <regex>
 #include <sstream>
 
+#include "rows.h"
+#include "scratch.h"
+
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
@@ -22,30 +25,29 @@ namespace {
 #define NO_COMPANION " [message box] \"Warning\": \"RuzazUrovuv\\VarIvoziVavu init failed.\"\n"
 #define NO_CORE " [message box] \"Devad Initialisation\": \" Library ZavarOvur.dll not found\"\n"
 
-// Exit statuses: 0 the script ran, 2 a command was stopped, 3 the host could
-// not be set up, 4 the command line was wrong.
-TEST(Runner, BindsSetsUpAndStopsAsAProcess) {
-  char self[MAX_PATH];
-  const fs::path bin =
-      fs::path(std::string(self, GetModuleFileNameA(nullptr, self, MAX_PATH))).parent_path();
+// Each run in the test's own folder, holding the runner, `files` (from
+// beside the test program) and `script` as test.mbc; what it said is compared
+// without carriage returns, each run of blanks as one, with "{folder}" for the
+// folder's full path. Exit statuses: 0 the script ran, 2 a command was
+// stopped, 3 the host could not be set up, 4 the command line was wrong.
+struct ProgramRow {
+  const char* name;
+  const char* files;
+  std::string script;
+  const char* args;
+  int status;
+  std::string said;
+  // Run from drive Z:, so that a name such as "C:test.mbc" means the
+  // current folder of drive C:, the row's own.
+  bool fromDriveZ = false;
+};
+
+// Each row a test, RunnerProgram.Row/<its name>.
+std::vector<ProgramRow> ProgramRows() {
   // The plug-in and both stand-in host libraries, as the host folder has them.
   const char* host = "DoduzIridizeruRediro.dll|RuzazUrovuv.dll|ZavarOvur.dll";
   const std::string bind = "b = MBC Initialized\nn = MBC Make Memblock(16)\n";
-  // Each run in a fresh folder named after it, holding the runner, `files`
-  // (beside the test program) and `script` as test.mbc; what it said is
-  // compared without carriage returns, each run of blanks as one, with
-  // "{folder}" for the folder's full path.
-  const struct {
-    const char* name;
-    const char* files;
-    std::string script;
-    const char* args;
-    int status;
-    std::string said;
-    // Run from drive Z:, so that a name such as "C:test.mbc" means the
-    // current folder of drive C:, the row's own.
-    bool fromDriveZ = false;
-  } rows[] = {
+  const ProgramRow rows[] = {
       // The load hook, then "MBC Initialized" and a make, with the host
       // libraries a folder has; boxes for what is missing, companion first, at
       // every attempt. A status other than 0 would also tell of a host library
@@ -120,34 +122,42 @@ TEST(Runner, BindsSetsUpAndStopsAsAProcess) {
        "{folder}\\g.png\n",
        true},
   };
-  for (const auto& row : rows) {
-    const fs::path folder = fs::temp_directory_path() / "mbc_runner_programs" / row.name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    std::istringstream files(row.files + "|mbc_runner.exe"s);
-    for (std::string file; std::getline(files, file, '|');)
-      fs::copy_file(bin / file, folder / fs::path(file).filename());
-    std::ofstream(folder / "test.mbc", std::ios::binary) << row.script;
-    // The output goes to a file: a pipe could be held open by a process that
-    // a message box starts, long after the runner has ended.
-    // Started in the row's folder, which stays the current folder of drive
-    // C: when a row moves to drive Z:.
-    const fs::path started = fs::current_path();
-    fs::current_path(folder);
-    const int status = std::system((std::string(row.fromDriveZ ? "Z: && C:" : "") +
-                                    "mbc_runner.exe " + row.args + " >C:output.txt 2>&1")
-                                       .c_str());
-    fs::current_path(started);
-    std::ifstream output(folder / "output.txt", std::ios::binary);
-    const std::string said = std::regex_replace(
-        std::string(std::istreambuf_iterator<char>(output), {}), std::regex("\r| +(?= )"), "");
-    const std::string full = fs::absolute(folder).lexically_normal().string();
-    EXPECT_EQ(status, row.status) << row.name << "\n" << said;
-    EXPECT_TRUE(Says(said, std::regex_replace(row.said, std::regex("\\{folder\\}"), full)) &&
-                said.find("not reached") == std::string::npos)
-        << row.name << "\n"
-        << said;
-  }
+  return {std::begin(rows), std::end(rows)};
 }
+
+class RunnerProgram : public ::testing::TestWithParam<ProgramRow> {};
+
+TEST_P(RunnerProgram, Row) {
+  const ProgramRow& row = GetParam();
+  char self[MAX_PATH];
+  const fs::path bin =
+      fs::path(std::string(self, GetModuleFileNameA(nullptr, self, MAX_PATH))).parent_path();
+  const ScratchFolder scratch;
+  const fs::path& folder = scratch.path();
+  std::istringstream files(row.files + "|mbc_runner.exe"s);
+  for (std::string file; std::getline(files, file, '|');)
+    fs::copy_file(bin / file, folder / fs::path(file).filename());
+  std::ofstream(folder / "test.mbc", std::ios::binary) << row.script;
+  // The output goes to a file: a pipe could be held open by a process that
+  // a message box starts, long after the runner has ended.
+  // Started in the row's folder, which stays the current folder of drive
+  // C: when a row moves to drive Z:.
+  const fs::path started = fs::current_path();
+  fs::current_path(folder);
+  const int status = std::system((std::string(row.fromDriveZ ? "Z: && C:" : "") +
+                                  "mbc_runner.exe " + row.args + " >C:output.txt 2>&1")
+                                     .c_str());
+  fs::current_path(started);
+  std::ifstream output(folder / "output.txt", std::ios::binary);
+  const std::string said = std::regex_replace(
+      std::string(std::istreambuf_iterator<char>(output), {}), std::regex("\r| +(?= )"), "");
+  const std::string full = fs::absolute(folder).lexically_normal().string();
+  EXPECT_EQ(status, row.status) << said;
+  EXPECT_TRUE(Says(said, std::regex_replace(row.said, std::regex("\\{folder\\}"), full)) &&
+              said.find("not reached") == std::string::npos)
+      << said;
+}
+
+INSTANTIATE_TEST_SUITE_P(, RunnerProgram, ::testing::ValuesIn(ProgramRows()), RowName<ProgramRow>);
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include "refhost/runner/command_line.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_runner.h"
+#include "rows.h"
+#include "scratch.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -53,8 +55,7 @@ struct Row {
 // "out" for what it writes.
 class Script : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::remove_all(root_);
+  Script() {
     for (const char* folder : {"in", "out"}) fs::create_directories(root_ / folder);
   }
 
@@ -96,25 +97,17 @@ class Script : public ::testing::Test {
     return below;
   }
 
-  const fs::path root_ = fs::temp_directory_path() / "mbc_script_tests" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const ScratchFolder scratch_;
+  const fs::path root_ = scratch_.path();
 };
 
 // What a line says when it runs, and what it says when it cannot: what was
-// wrong and, where there is one, what to do.
-TEST_F(Script, SaysWhatItDidAndWhatWentWrong) {
+// wrong and, where there is one, what to do. Each row a test, ScriptSays.Row/<its name>.
+std::vector<Row> SaysRows() {
   const std::string save = "i = MBC Make Memblock Image(1, 1, 32)\nsave i, ";
   const std::string windows = "n = MBC Make Memblock(16)\r\nexpect n, 1\r\nprint \"done\"";
   std::string utf16 = "\xFF\xFE";  // `windows` as UTF-16, little-endian, with its mark
   for (char c : windows) utf16 += {c, '\0'};
-  const std::string header = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR"s;
-  std::ofstream(root_ / "in/short.png", std::ios::binary)
-      << header + "\0\0\0\x09\0\0\0\x09\x08\x02\0\0\0"s;  // 9x9, then nothing
-  std::ofstream(root_ / "in/huge.png", std::ios::binary)
-      << header + "\0\x0F\x42\x40\0\0\0\x01\x08\x02\0\0\0"s;  // 1000000x1
-  std::ofstream(root_ / "file") << "x";
-  fs::create_directories(root_ / "in/sub");
-  fs::create_directories(root_ / "out/d.png");
   const Row rows[] = {
       // Lines that cannot be run. A typo of a command reaches the same
       // message whether or not its result is kept.
@@ -256,14 +249,38 @@ TEST_F(Script, SaysWhatItDidAndWhatWentWrong) {
        "UTF-16 is damaged\n"},
       {"half a UTF-16 character", "\xFF\xFEp\0r\0i"s, 2,
        "^line 1, column 3: the UTF-16 script ends in half a character\n"},
-      // Four of the largest memblocks fill the host's store exactly; a byte
-      // more is refused, and nothing is kept of it (looked at after the last row).
-      {"a full store",
-       "memblock 1, 67108864\nmemblock 2, 67108864\nmemblock 3, 67108864\n"
-       "memblock 4, 67108864\nmemblock 9, 1\n",
-       2, "line 5: the host has no room for it"},
   };
-  for (const Row& row : rows) Check(row);
+  return {std::begin(rows), std::end(rows)};
+}
+
+// The files and folders some of those rows read or run into.
+class ScriptSays : public Script, public ::testing::WithParamInterface<Row> {
+ protected:
+  ScriptSays() {
+    const std::string header = "\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR"s;
+    std::ofstream(root_ / "in/short.png", std::ios::binary)
+        << header + "\0\0\0\x09\0\0\0\x09\x08\x02\0\0\0"s;  // 9x9, then nothing
+    std::ofstream(root_ / "in/huge.png", std::ios::binary)
+        << header + "\0\x0F\x42\x40\0\0\0\x01\x08\x02\0\0\0"s;  // 1000000x1
+    std::ofstream(root_ / "file") << "x";
+    fs::create_directories(root_ / "in/sub");
+    fs::create_directories(root_ / "out/d.png");
+  }
+};
+
+TEST_P(ScriptSays, Row) {
+  Check(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(, ScriptSays, ::testing::ValuesIn(SaysRows()), RowName<Row>);
+
+// Four of the largest memblocks fill the host's store exactly; a byte more is
+// refused, and nothing is kept of it.
+TEST_F(Script, AFullStoreRefusesAByteMoreAndKeepsNothingOfIt) {
+  Check({"a full store",
+         "memblock 1, 67108864\nmemblock 2, 67108864\nmemblock 3, 67108864\n"
+         "memblock 4, 67108864\nmemblock 9, 1\n",
+         2, "line 5: the host has no room for it"});
   EXPECT_EQ(target::Host().Numbers(), (std::vector<std::int32_t>{1, 2, 3, 4}));
 }
 
@@ -371,9 +388,14 @@ TEST_F(Script, FileNamesStayBelowTheirFolder) {
 // The command line as command-line tools take theirs: options anywhere,
 // "--name=VALUE" or "--name VALUE", "--" ending them. ("-h", and an option
 // without its value, are in program_test.cpp, which runs the program with them.)
-TEST(CommandLine, IsReadAsCommandLineToolsReadTheirs) {
-  // The arguments separated by blanks; what was read, or "error: ...".
-  const std::pair<const char*, const char*> rows[] = {
+// Each row a test named after its arguments, CommandLine.Reads/<arguments>.
+struct CommandLineRow {
+  const char* args;    // separated by blanks
+  const char* wanted;  // what was read, or "error: ..."
+};
+
+std::vector<CommandLineRow> CommandLineRows() {
+  const CommandLineRow rows[] = {
       {"--trace a.mbc --update-golden out",
        "script a.mbc, output out, limits 100000000 and 1000000000, lines 10000000, trace, update"},
       {"--max-host-calls 1 a.mbc --max-lines=2",
@@ -397,22 +419,40 @@ TEST(CommandLine, IsReadAsCommandLineToolsReadTheirs) {
       {"--trace=yes a.mbc", "error: --trace takes no value"},
       {"--trac a.mbc", "error: unknown option --trac; did you mean --trace?"},
   };
-  for (const auto& [args, wanted] : rows) {
-    std::istringstream in(args);
-    refhost::CommandLine line;
-    const refhost::RunnerOptions& o = line.options;
-    std::string error;
-    const bool read = refhost::ParseCommandLine(
-        std::vector<std::string>(std::istream_iterator<std::string>(in), {}), &line, &error);
-    EXPECT_EQ(!read ? "error: " + error
-                    : "script " + line.script + ", output " + o.outputFolder + ", limits " +
-                          std::to_string(o.maxHostCalls) + " and " +
-                          std::to_string(o.maxRunHostCalls) + ", lines " +
-                          std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
-                          (o.updateGolden ? ", update" : ""),
-              wanted)
-        << args;
-  }
+  return {std::begin(rows), std::end(rows)};
 }
+
+class CommandLine : public ::testing::TestWithParam<CommandLineRow> {};
+
+TEST_P(CommandLine, Reads) {
+  std::istringstream in(GetParam().args);
+  refhost::CommandLine line;
+  const refhost::RunnerOptions& o = line.options;
+  std::string error;
+  const bool read = refhost::ParseCommandLine(
+      std::vector<std::string>(std::istream_iterator<std::string>(in), {}), &line, &error);
+  EXPECT_EQ(!read
+                ? "error: " + error
+                : "script " + line.script + ", output " + o.outputFolder + ", limits " +
+                      std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
+                      ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
+                      (o.updateGolden ? ", update" : ""),
+            GetParam().wanted);
+}
+
+// Named after the arguments: "--" as end_of_options, "-" as dash, none as
+// no_arguments.
+std::string ArgumentsName(const ::testing::TestParamInfo<CommandLineRow>& info) {
+  std::istringstream in(info.param.args);
+  std::string name;
+  for (std::string word; in >> word;) {
+    name += (name.empty() ? "" : "_") + (word == "--"  ? "end_of_options"
+                                         : word == "-" ? "dash"
+                                                       : TestName(word));
+  }
+  return name.empty() ? "no_arguments" : name;
+}
+
+INSTANTIATE_TEST_SUITE_P(, CommandLine, ::testing::ValuesIn(CommandLineRows()), ArgumentsName);
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <sstream>
 
 #include "refhost/runner/suite_runner.h"
+#include "rows.h"
+#include "scratch.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -147,15 +149,15 @@ const SuiteRow kRows[] = {
      kUpdateGolden},
 };
 
+// Each row a test, Suite.Row/<its name>, in a fresh folder of its own.
 class Suite : public ::testing::TestWithParam<SuiteRow> {
  protected:
-  const fs::path root_ = fs::temp_directory_path() / "mbc_suite_tests" /
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const ScratchFolder scratch_;
+  const fs::path root_ = scratch_.path();
 };
 
-TEST_P(Suite, RunsEachScriptInAFreshHost) {
+TEST_P(Suite, Row) {
   const SuiteRow& row = GetParam();
-  fs::remove_all(root_);
   for (const auto& [name, bytes] : row.files) {
     const fs::path file = root_ / (name.rfind("out/", 0) == 0 ? name : "in/" + name);
     fs::create_directories(file.parent_path());
@@ -190,10 +192,6 @@ TEST_P(Suite, RunsEachScriptInAFreshHost) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, Suite, ::testing::ValuesIn(kRows),
-                         [](const ::testing::TestParamInfo<SuiteRow>& info) {
-                           return std::regex_replace(info.param.name, std::regex("[^A-Za-z0-9]+"),
-                                                     "_");
-                         });
+INSTANTIATE_TEST_SUITE_P(, Suite, ::testing::ValuesIn(kRows), RowName<SuiteRow>);
 
 }  // namespace

@@ -1,8 +1,11 @@
+#include "hostile.h"
+
 #include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "cases.h"
 #include "refhost/memblock_store.h"
 #include "target.h"
 

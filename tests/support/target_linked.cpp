@@ -3,14 +3,15 @@
 // reference store's directory.
 #include <map>
 
+#include "image/makers.h"
 #include "image/pixel_access.h"
 #include "image/shapes.h"
 #include "image/stretch.h"
 #include "numbering/numbering_commands.h"
+#include "platform_fake.h"
 #include "plugin/binding.h"
 #include "plugin/command_table.h"
 #include "plugin/lifecycle.h"
-#include "plugin/platform_fake.h"
 #include "target.h"
 
 extern "C" {

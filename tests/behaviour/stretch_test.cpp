@@ -1,9 +1,8 @@
 // Stretching: which source pixel each target pixel samples (a marked source
 // pixel (x, y) shows as "x,y", a sample outside the source as "-"), depths,
 // the new image of the three-argument form, and refusals.
-#include <gtest/gtest.h>
-
-#include "target.h"
+#include "cases.h"
+#include "rows.h"
 
 const cases::Case kStretch[] = {
     {"1/10 held as a float lies above 0.1, so 5 x 0.1 rounds up to column 1",
@@ -59,6 +58,4 @@ const cases::Case kStretch[] = {
      "MBC Stretch Image 50, 3, 3 => 1", "pixels 1: -*3 / -*3 / -*3", "dword 1, 8 => 24"},
 };
 
-TEST(Stretch, Cases) {
-  for (const cases::Case& c : kStretch) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
+CASE_ROWS(Stretch, kStretch);

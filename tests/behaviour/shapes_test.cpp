@@ -1,16 +1,15 @@
 // Circles, squares and boxes: which pixels each plot sets and in what order,
 // clipping, the shapes that draw nothing, and coordinates at the ends of the
 // 32-bit range. What the shapes look like as a whole is in the pictures of
-// docs/commands.md, checked by product_test.cpp.
-#include <gtest/gtest.h>
-
-#include "target.h"
+// docs/commands.md, checked by tests/docs/reference_test.cpp.
+#include "cases.h"
+#include "rows.h"
 
 #define IMAGE_8 "MBC Make Memblock Image 8, 8, 32 => 1"
 #define IMAGE_32 "MBC Make Memblock Image 32, 32, 32 => 1"
 #define IMAGE_64 "MBC Make Memblock Image 64, 64, 32 => 1"
-#define NOTHING(probe, calls) \
-  { probe, IMAGE_8, probe, calls }
+#define NOTHING(name, probe, calls) \
+  { name, IMAGE_8, probe, calls }
 #define BOX_OUTLINE "16 plots: 2,3 2,6 3,3 3,6 4,3 4,6 5,3 5,6 2,3 5,3 2,4 5,4 2,5 5,5 2,6 5,6"
 
 const cases::Case kShapes[] = {
@@ -49,12 +48,10 @@ const cases::Case kShapes[] = {
      "MBC Box 1, -2147483647, -2147483648, -2147483648, -2147483648, 7, 0", "6 plots: -*6"},
     // Nothing is drawn for a fill mode below 0 or a missing memblock (the
     // examples draw nothing for the other bad sizes and fill modes).
-    NOTHING("MBC Cube 1, 4, 4, 3, 7, -1", "MemExists(1) -> 1"),
-    NOTHING("MBC Circle 1, 4, 4, 5, 7, -1", "MemExists(1) -> 1"),
-    NOTHING("MBC Circle 2, 4, 4, 5, 7, 0", "MemExists(2) -> 0"),
-    NOTHING("MBC Cube 0, 1, 1, 3, 7, 1", ""),
+    NOTHING("a square with fill mode -1", "MBC Cube 1, 4, 4, 3, 7, -1", "MemExists(1) -> 1"),
+    NOTHING("a circle with fill mode -1", "MBC Circle 1, 4, 4, 5, 7, -1", "MemExists(1) -> 1"),
+    NOTHING("a circle in a missing memblock", "MBC Circle 2, 4, 4, 5, 7, 0", "MemExists(2) -> 0"),
+    NOTHING("a square in memblock 0", "MBC Cube 0, 1, 1, 3, 7, 1", ""),
 };
 
-TEST(Shapes, Cases) {
-  for (const cases::Case& c : kShapes) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
+CASE_ROWS(Shapes, kShapes);

@@ -1,5 +1,6 @@
 // Script commands that make, delete, count and clear memblocks under numbers
-// the allocator hands out. All return 0 and call nothing until InitState is 1.
+// the allocator hands out. All return 0 and call nothing until
+// host::CompanionBound() (host/bound.h).
 #pragma once
 
 #include <cstdint>

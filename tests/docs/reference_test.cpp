@@ -1,7 +1,7 @@
 // What docs/commands.md says about the product, checked against the product:
-// each example shown exactly as its file holds it, and the figures that
-// describe what circles and stretching draw, worked out anew from the
-// plug-in's own pixels. A figure is written into the sentence the reference
+// its command table's rows, each example shown exactly as its file holds it,
+// and the figures that describe what circles and stretching draw, worked out
+// anew from the plug-in's own pixels. A figure is written into the sentence the reference
 // must hold, so a figure that drifts fails with the sentence it should read.
 #include <gtest/gtest.h>
 
@@ -10,11 +10,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <regex>
 #include <sstream>
 #include <vector>
 
+#include "cases.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_runner.h"
+#include "scratch.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -24,6 +28,27 @@ namespace {
 std::string Contents(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The rows are the ones the command reference shows ("Row N: `...`" in
+// docs/commands.md), byte for byte, numbered 1 to 19 with nothing around them.
+TEST(CommandTable, HoldsExactlyTheRowsOfTheReference) {
+  std::istringstream reference(Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md"));
+  std::map<unsigned, std::string> rows;
+  const std::regex row("^Row ([0-9]+): `([^`]*)`");
+  std::smatch found;
+  for (std::string line; std::getline(reference, line);) {
+    if (std::regex_search(line, found, row)) rows[std::stoul(found[1])] = found[2];
+  }
+  ASSERT_EQ(rows.size(), 19u);
+  target::Restart(false);
+  std::u16string text;
+  for (unsigned id = 0; id <= 20; ++id) {
+    const bool stored = target::Row(id, &text);
+    EXPECT_EQ(stored ? std::string(text.begin(), text.end()) : "(none)",
+              rows.count(id) ? rows[id] : "(none)")
+        << "row " << id;
+  }
 }
 
 // A sentence the reference must hold, however its text wraps: every run of
@@ -228,7 +253,8 @@ TEST(Reference, HowA16BitPixelComesOutInAPicture) {
 TEST(Pictures, EveryExampleDrawsThePicturesOfTheReference) {
   const std::string reference = Contents(fs::path(MBC_SOURCE_DIR) / "docs" / "commands.md");
   const fs::path examples = fs::path(MBC_SOURCE_DIR) / "examples";
-  const fs::path drawn = fs::temp_directory_path() / "mbc_pictures";
+  const ScratchFolder scratch;
+  const fs::path drawn = scratch.path() / "drawn";
   int scripts = 0;
   for (const fs::path& folder : {examples, examples / "commands", examples / "routines"}) {
     for (const fs::directory_entry& script : fs::directory_iterator(folder)) {

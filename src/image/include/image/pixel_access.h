@@ -1,7 +1,6 @@
-// Image and mesh memblocks, and single-pixel access.
-//
-// Before the memblock table is bound these commands return 0 and call nothing.
-// Once bound they never test InitState themselves: they call the host's
+// Single pixels of an image memblock: its header, a pixel's offset, plot and
+// get pixel. Like every image command, plot and get pixel test
+// host::MemblockTableBound() first (host/bound.h), then call the host's
 // operations as they are.
 #pragma once
 
@@ -39,11 +38,6 @@ std::int32_t PixelOffset(std::int32_t x, std::int32_t y, std::int32_t width, std
 }  // namespace image
 
 extern "C" {
-// "MBC Make Memblock Image": returns the new image memblock's number, or 0.
-std::int32_t HOST_CDECL MakeMemblockImage(std::int32_t width, std::int32_t height,
-                                          std::int32_t depth);
-// A memblock with a mesh header for `count` (not validated); returns its number.
-std::int32_t HOST_CDECL PrepareMeshMemblock(std::int32_t count);
 // "MBC Plot": sets one pixel. Returns 0.
 std::int32_t HOST_CDECL IMPlot(std::int32_t memblock, std::int32_t x, std::int32_t y,
                                std::int32_t colour);

@@ -8,6 +8,7 @@
 
 #include <random>
 
+#include "hostile.h"
 #include "target.h"
 
 namespace {

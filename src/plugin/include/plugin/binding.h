@@ -26,11 +26,11 @@ std::int32_t BindCompanion(Platform& platform);
 // CorePtr and releases the library. Warns only when the library is missing.
 void BindCore(Platform& platform);
 
-// The load hook's steps: the companion while InitState is 0 (storing the
-// result in InitState), then the core while CorePtr is 0.
+// The load hook's steps: the companion while host::InitState is 0 (storing
+// the result there, see host/bound.h), then the core while CorePtr is 0.
 void RunLoadHook(Platform& platform);
 
-// "MBC Initialized": the load hook's steps, then InitState.
+// "MBC Initialized": the load hook's steps, then host::InitState.
 std::int32_t RetryBindingForScript(Platform& platform);
 
 // Forgets the binding: the directory copies, InitState and CorePtr go back to

@@ -16,8 +16,8 @@ namespace image {
 // This is the processor's own conversion, which rounds as MXCSR says: the
 // DefaultFloatingPoint argument, alive for the duration of the call, is what
 // makes that round to nearest with ties to even, whatever mode the host set.
-// One instruction: rounding by hand (truncation, exact fraction, comparisons)
-// made a filled circle 30% or more slower than the bare host calls it makes.
+// One instruction rather than rounding by hand, for speed: docs/performance.md
+// has what rounding by hand cost.
 inline std::int32_t RoundHalfEven(double v, const DefaultFloatingPoint& /*defaultMode*/) {
   return _mm_cvtsd_si32(_mm_set_sd(v));
 }

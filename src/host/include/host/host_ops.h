@@ -42,11 +42,6 @@ inline Op Lookup(int directorySlot, int slot) {
 }
 }  // namespace detail
 
-// True once the memblock table has been copied.
-inline bool MemblockTableBound() {
-  return detail::g_directoryCopies[kMemblockDirectorySlot] != detail::kNoTable;
-}
-
 inline std::int32_t CallMem1(int slot, std::int32_t a) {
   auto op = detail::Lookup<Op1>(kMemblockDirectorySlot, slot);
   return op ? op(a) : 0;

@@ -1,8 +1,7 @@
 // Numbering, memblocks from resources and clones: the numbers handed out, the
 // host calls made, and what is left in the host.
-#include <gtest/gtest.h>
-
-#include "target.h"
+#include "cases.h"
+#include "rows.h"
 
 #define MAKE "MBC Make Memblock 8 => "
 #define DELETE "; MBC Delete Memblock "
@@ -44,10 +43,10 @@ const cases::Case kNumbering[] = {
      "MBC Make Memblock From Bitmap 4 => 1", "MemExists(1) -> 1"},
     {"from a sound, the parameter passed on unchecked", "", "MBC Make Memblock From Sound -7 => 1",
      "MemExists(1) -> 0; MemMakeFromSound(1, -7) -> 0"},
+    {"make from mesh: the host's slot 6, once the number is found free", "mesh 3, 2",
+     "MBC Make Memblock From Mesh 3 => 1", "MemExists(1) -> 0; MemMakeFromMesh(1, 3) -> 0"},
     {"clone into a taken number leaves both memblocks", "memblock 5, 8; memblock 1, 4",
      "MBC Clone Memblock 5 => 1", "MemExists(5) -> 1; MemExists(1) -> 1"},
 };
 
-TEST(Numbering, Cases) {
-  for (const cases::Case& c : kNumbering) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
+CASE_ROWS(Numbering, kNumbering);

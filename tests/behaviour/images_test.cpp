@@ -1,8 +1,7 @@
 // Image and mesh memblocks and single pixels: sizes, headers, offsets,
 // depths, refusals and hostile arguments.
-#include <gtest/gtest.h>
-
-#include "target.h"
+#include "cases.h"
+#include "rows.h"
 
 #define IMAGE_4x3 "MBC Make Memblock Image 4, 3, 32 => 1"
 
@@ -57,6 +56,4 @@ const cases::Case kImages[] = {
      "MemExists(1) -> 1 ... MemExists(65537) -> 1"},
 };
 
-TEST(Images, Cases) {
-  for (const cases::Case& c : kImages) EXPECT_EQ(cases::Check(c), "") << c.name;
-}
+CASE_ROWS(Images, kImages);

@@ -14,8 +14,6 @@ constexpr std::int32_t kFreeStackEntries = 65538;
 // The most numbers FreeStack can hold (positions 1 to 65537).
 constexpr std::int32_t kMaxFree = kFreeStackEntries - 1;
 
-// 1 once the host's module tables are bound, 0 until then.
-extern std::int32_t InitState;
 // The highest number handed out and not taken back at the top.
 extern std::int32_t HighWater;
 // How many numbers FreeStack holds; never negative, never above kMaxFree.
