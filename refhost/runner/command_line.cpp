@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "refhost/runner/directives.h"
+#include "refhost/runner/file_access.h"
 #include "refhost/runner/nearest_name.h"
 
 namespace refhost {
@@ -86,7 +87,12 @@ const std::vector<Option>& Options() {
        }},
       {"--junit", "FILE",
        "write the suite's results to FILE (ending in .xml) as JUnit XML, for build servers",
-       [](const std::string& value, CommandLine* line, std::string*) {
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         // Refused before any script runs, not after the whole suite.
+         if (value.size() <= 4 || Lowered(value.substr(value.size() - 4)) != ".xml") {
+           *error = "--junit takes a file whose name ends in .xml, not \"" + value + "\"";
+           return false;
+         }
          line->junit = value;
          line->suite = true;
          return true;

@@ -418,6 +418,11 @@ std::vector<CommandLineRow> CommandLineRows() {
       {"--max-lines 0 a", "error: --max-lines takes a count of at least 1, not \"0\""},
       {"--trace=yes a.mbc", "error: --trace takes no value"},
       {"--trac a.mbc", "error: unknown option --trac; did you mean --trace?"},
+      // A suite's options refused before any script runs.
+      {"--junit results.txt a",
+       "error: --junit takes a file whose name ends in .xml, not \"results.txt\""},
+      {"--junit=.xml a", "error: --junit takes a file whose name ends in .xml, not \".xml\""},
+      {"--diff-scale 65 a", "error: --diff-scale takes a whole number from 1 to 64, not \"65\""},
   };
   return {std::begin(rows), std::end(rows)};
 }
