@@ -2,6 +2,7 @@
 // run report, where a line stands (with its loops' variables), the loop
 // summed up when it ends, and the stops (a mistake while running, a budget
 // spent).
+#include <csetjmp>
 #include <cstdlib>
 
 #include "refhost/runner/file_names.h"
@@ -88,8 +89,10 @@ void ScriptRunner::ReportRun(const Step& step, std::string said) {
   report.said = std::move(said);
   report.status = status_;
   report.details = details_;
+  report.image = std::move(image_);
   status_ = LineStatus::kRan;
   details_.clear();
+  image_.reset();
   if (step.inLoop) report.where = Where(step.line, 0);
   report_.Ran(report);
 }
@@ -133,9 +136,13 @@ void REFHOST_CDECL ScriptRunner::ObserveAndTrace(const HostCall* call, void* con
 
 void ScriptRunner::StopForHostCalls() {
   Fail(budget_.Passed());
+  if (options_.stop == nullptr) {
+    cutOff_ = true;
+    std::longjmp(cutOffPoint_, 1);  // to Execute, which tells why
+  }
   Stop();
   out_.flush();
-  if (options_.stop != nullptr) options_.stop(kRunScriptError);
+  options_.stop(kRunScriptError);
   std::_Exit(kRunScriptError);
 }
 
