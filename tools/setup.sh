@@ -15,6 +15,9 @@ set -euo pipefail
 NATIVE_PKGS=(cmake g++ make googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libstb-dev libutfcpp-dev clang-format valgrind python3)
 # Renders the release's documents as HTML pages.
 DOC_PKGS=(python3-markdown)
+# The suite's report opened in a real browser, driven headless, and its JUnit
+# file read back by a JUnit reader.
+SUITE_PKGS=(chromium chromium-driver python3-selenium python3-junitparser)
 # The release: the resources made read-only in the DLL's header, the ZIP made
 # the same bytes from build to build, the opt-in Authenticode signing and the
 # throwaway certificate that tests it.
@@ -31,7 +34,7 @@ fi
 installed() { dpkg-query -W -f='${Status}\n' "$1" 2>/dev/null | grep -q '^install ok installed$'; }
 
 missing=()
-for p in "${NATIVE_PKGS[@]}" "${DOC_PKGS[@]}" "${RELEASE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
+for p in "${NATIVE_PKGS[@]}" "${DOC_PKGS[@]}" "${SUITE_PKGS[@]}" "${RELEASE_PKGS[@]}" "${CROSS_PKGS[@]}" "${WINE_PKGS[@]}"; do
   installed "$p" || missing+=("$p")
 done
 if [ ${#missing[@]} -eq 0 ]; then

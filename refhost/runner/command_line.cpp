@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "refhost/runner/directives.h"
+#include "refhost/runner/file_access.h"
 #include "refhost/runner/nearest_name.h"
 
 namespace refhost {
@@ -74,6 +75,48 @@ const std::vector<Option>& Options() {
        [](const std::string&, CommandLine* line, std::string*) {
          line->options.updateGolden = true;
          return true;
+       }},
+      {"--output", "FOLDER",
+       "run every SCRIPT and every *.mbc below every FOLDER named, as a suite, each "
+       "writing into its own folder below FOLDER (also -o)",
+       [](const std::string& value, CommandLine* line, std::string*) {
+         line->options.outputFolder = value;
+         line->suite = true;
+         line->output = true;
+         return true;
+       }},
+      {"--report", "FOLDER",
+       "write FOLDER/index.html, a page of the suite's results with every expect_image's "
+       "pictures, failed scripts first",
+       [](const std::string& value, CommandLine* line, std::string*) {
+         line->report = value;
+         line->suite = true;
+         return true;
+       }},
+      {"--junit", "FILE",
+       "write the suite's results to FILE (ending in .xml) as JUnit XML, for build servers",
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         // Refused before any script runs, not after the whole suite.
+         if (value.size() <= 4 || Lowered(value.substr(value.size() - 4)) != ".xml") {
+           *error = "--junit takes a file whose name ends in .xml, not \"" + value + "\"";
+           return false;
+         }
+         line->junit = value;
+         line->suite = true;
+         return true;
+       }},
+      {"--diff-scale", "N",
+       "enlarge the .enlarged.png pictures a failed expect_image writes N times (1 to 64; 1 "
+       "writes none; default: enough for " +
+           std::to_string(kEnlargedSide) + " pixels, at most 16 times)",
+       [](const std::string& value, CommandLine* line, std::string* error) {
+         std::uint64_t scale = 0;
+         if (ParseCount(value, &scale) && scale <= 64) {
+           line->options.diffScale = static_cast<int>(scale);
+           return true;
+         }
+         *error = "--diff-scale takes a whole number from 1 to 64, not \"" + value + "\"";
+         return false;
        }},
       {"--help", nullptr,
        "print this text, with the plug-in's commands when it can be loaded, and exit (also -h, "
@@ -147,7 +190,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
       continue;
     }
     const std::size_t equals = arg.find('=');
-    const std::string name = arg.substr(0, equals);
+    const std::string name = arg == "-h"   ? "--help"
+                             : arg == "-o" ? "--output"
+                                           : arg.substr(0, equals);
     const Option* option = FindOption(name);
     if (option == nullptr) {
       *error = UnknownOption(name);
@@ -175,22 +220,31 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
     *error = "no SCRIPT given";
     return false;
   }
+  line->script = operands[0];
+  if (line->output) {
+    line->operands = operands;
+    return true;
+  }
   if (operands.size() > 2) {
     *error = "one SCRIPT and one OUTPUT_FOLDER at most; \"" + operands[2] + "\" is one too many";
     return false;
   }
-  line->script = operands[0];
+  line->operands = {operands[0]};
   if (operands.size() == 2) line->options.outputFolder = operands[1];
   return true;
 }
 
 std::string UsageLine() {
-  return "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]   (mbc_runner --help tells more)\n";
+  return "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]   (mbc_runner --help tells more)\n"
+         "       mbc_runner [OPTIONS] FOLDER [OUTPUT_FOLDER]\n"
+         "       mbc_runner [OPTIONS] --output OUTPUT_FOLDER SCRIPT|FOLDER...\n";
 }
 
 std::string HelpText() {
   std::string text =
       "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]\n"
+      "       mbc_runner [OPTIONS] FOLDER [OUTPUT_FOLDER]\n"
+      "       mbc_runner [OPTIONS] --output OUTPUT_FOLDER SCRIPT|FOLDER...\n"
       "\n"
       "Loads DoduzIridizeruRediro.dll with the stand-in host libraries beside this\n"
       "program (the plug-in from the folder above when there is none here), calls its\n"
@@ -204,6 +258,14 @@ std::string HelpText() {
       "or UTF-16 with its mark, with CR LF or LF.\n"
       "PNG files are read from SCRIPT's folder and written to OUTPUT_FOLDER (default\n"
       "\".\", made when missing); a file name must stay below its folder.\n"
+      "\n"
+      "A FOLDER runs as a suite: every *.mbc below it (entries sorted without letter\n"
+      "case, folders walked depth first), each in a freshly loaded plug-in and an\n"
+      "empty store, its files and its transcript (output.txt) in its own folder below\n"
+      "OUTPUT_FOLDER (\"commands/box.mbc\" in OUTPUT_FOLDER/commands/box). It prints a\n"
+      "line for each script, ok or FAILED, then \"N passed, M failed\". --output names\n"
+      "several scripts and folders at once; --report and --junit run a SCRIPT as a\n"
+      "suite of one.\n"
       "\n"
       "Options (before or after SCRIPT; --name=VALUE or --name VALUE; -- ends them):\n";
   for (const Option& option : Options()) {
@@ -236,7 +298,10 @@ std::string HelpText() {
       "failed (or the plug-in or a host library stayed loaded); 2 the script has a\n"
       "mistake, a line could not be run, or a command or the whole run was stopped\n"
       "(a budget); 3 the host could not be set up (no plug-in, a script that cannot\n"
-      "be read, an output folder that cannot be made); 4 the command line was wrong.\n";
+      "be read, an output folder that cannot be made); 4 the command line was wrong.\n"
+      "A suite: 0 every script passed; 1 an expectation failed; 2 a script could not\n"
+      "be run (or stopped, or an operand named no script, or the report or the JUnit\n"
+      "file could not be written); 3 the host could not be set up; 4 as above.\n";
   return text;
 }
 

@@ -2,10 +2,12 @@
 // and --help read, and its exit statuses.
 //
 //   mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]
+//   mbc_runner [OPTIONS] FOLDER [OUTPUT_FOLDER]        (a suite)
+//   mbc_runner [OPTIONS] --output OUTPUT_FOLDER SCRIPT|FOLDER...
 //
 // Options may stand before or after the script, as "--name VALUE" or
 // "--name=VALUE"; "--" ends them (a script named "-x.mbc" follows it); "-h",
-// "-?", "/?" and "/help" are "--help".
+// "-?", "/?" and "/help" are "--help", and "-o" "--output".
 #pragma once
 
 #include <cstdint>
@@ -22,7 +24,14 @@ constexpr int kExitUsage = 4;
 
 struct CommandLine {
   bool help = false;
-  std::string script;
+  std::string script;                 // the first operand
+  std::vector<std::string> operands;  // every script or folder named
+  // Run as a suite, whatever the operand is: --output, --report or --junit
+  // given (a FOLDER operand makes one too, which main sees).
+  bool suite = false;
+  bool output = false;    // --output given: every operand is a script or a folder
+  std::string report;     // --report FOLDER
+  std::string junit;      // --junit FILE
   RunnerOptions options;  // the output folder among them, "." by default
 };
 

@@ -63,6 +63,15 @@ void RemoveFolder(const std::string& path);
 // named (a long name and its short one); false when it cannot be listed.
 bool ListFolder(const std::string& path, std::vector<std::string>* names);
 
+// What the folder `path` holds, each once by the name the system lists first
+// (no short names, no "." or ".."), with what it is: kFolder, kFile or kOther
+// (a device, a pipe). False when the folder cannot be listed.
+struct FolderItem {
+  std::string name;
+  DiskEntry::Kind kind;
+};
+bool ListFolderItems(const std::string& path, std::vector<FolderItem>* items);
+
 // A file on a disk, open for reading or for writing; closed when it goes.
 class DiskFile {
  public:
@@ -89,6 +98,10 @@ class DiskFile {
 
   // Closes the file and removes it again when this open made it.
   void Discard();
+
+  // Removes the file, opened for writing, through what was opened (so a
+  // name that changed meanwhile does not remove another file) and closes it.
+  bool Remove(std::string* error);
 
  private:
   void Close();

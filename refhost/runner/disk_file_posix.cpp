@@ -93,6 +93,18 @@ bool ListFolder(const std::string& path, std::vector<std::string>* names) {
   return true;
 }
 
+bool ListFolderItems(const std::string& path, std::vector<FolderItem>* items) {
+  DIR* folder = opendir(path.c_str());
+  if (folder == nullptr) return false;
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    items->push_back({name, LookAt(path + "/" + name).kind});
+  }
+  closedir(folder);
+  return true;
+}
+
 DiskFile::~DiskFile() {
   Close();
 }
@@ -175,6 +187,19 @@ bool DiskFile::Replace(const std::vector<std::uint8_t>& bytes, std::string* erro
     done += static_cast<std::size_t>(put);
   }
   return true;
+}
+
+bool DiskFile::Remove(std::string* error) {
+  // The name is removed once it is seen to lead to the file that was opened.
+  struct stat status;
+  const bool same = stat(finalPath_.c_str(), &status) == 0 &&
+                    FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                                 static_cast<std::uint64_t>(status.st_ino)} == identity_;
+  const bool removed = same && unlink(finalPath_.c_str()) == 0;
+  if (!removed) *error = same ? std::strerror(errno) : "it changed while it was opened";
+  made_ = false;
+  Close();
+  return removed;
 }
 
 void DiskFile::Discard() {

@@ -225,6 +225,27 @@ bool ListFolder(const std::string& path, std::vector<std::string>* names) {
   return true;
 }
 
+bool ListFolderItems(const std::string& path, std::vector<FolderItem>* items) {
+  std::wstring full;
+  std::string ignored;
+  if (!OnDisk(path, &full, &ignored)) return false;
+  const std::wstring pattern = Literal(full) + (full.back() == L'\\' ? L"*" : L"\\*");
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    items->push_back(
+        {Narrow(name), (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? DiskEntry::Kind::kFolder
+                       : (attributes & FILE_ATTRIBUTE_DEVICE) != 0  ? DiskEntry::Kind::kOther
+                                                                    : DiskEntry::Kind::kFile});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return true;
+}
+
 DiskFile::~DiskFile() {
   Close();
 }
@@ -311,6 +332,16 @@ bool DiskFile::Replace(const std::vector<std::uint8_t>& bytes, std::string* erro
     done += put;
   }
   return true;
+}
+
+bool DiskFile::Remove(std::string* error) {
+  FILE_DISPOSITION_INFO dispose = {TRUE};
+  const bool removed = SetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_),
+                                                  FileDispositionInfo, &dispose, sizeof dispose);
+  if (!removed) *error = Reason(GetLastError());
+  made_ = false;
+  Close();
+  return removed;
 }
 
 void DiskFile::Discard() {

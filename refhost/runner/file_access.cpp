@@ -193,4 +193,29 @@ bool WriteBelow(const Folder& folder, std::string_view name, const std::vector<s
   return written;
 }
 
+bool RemoveBelow(const Folder& folder, std::string_view name, const WriteCheck& check,
+                 std::string* error) {
+  const std::string path = PathBelow(folder, name);
+  if (IsMissing(path)) return true;
+  const std::string cannot = path + " cannot be removed: ";
+  DiskFile file;
+  std::string why;
+  if (!file.Open(path, true, &why)) {
+    *error = cannot + why;
+    return false;
+  }
+  const std::string refused = check ? check(file) : "";
+  if (!Inside(file.FinalPath(), folder)) {
+    *error = cannot + "it leads out of " + folder.full + " (to " + file.FinalPath() + ")";
+  } else if (!refused.empty()) {
+    *error = path + " " + refused;
+  } else if (file.Remove(&why)) {
+    return true;
+  } else {
+    *error = cannot + why;
+  }
+  file.Discard();
+  return false;
+}
+
 }  // namespace refhost

@@ -55,6 +55,13 @@ using WriteCheck = std::function<std::string(const DiskFile& file)>;
 bool WriteBelow(const Folder& folder, std::string_view name, const std::vector<std::uint8_t>& bytes,
                 const WriteCheck& check, std::string* error);
 
+// Removes the file `name` below `folder`, when there is one: only a disk file
+// that lies inside the folder, links followed, and that `check` lets be
+// (its words follow the file's full path in `error`); true when nothing is
+// there.
+bool RemoveBelow(const Folder& folder, std::string_view name, const WriteCheck& check,
+                 std::string* error);
+
 // `text` with A-Z in lower case: names compared as Windows compares them.
 std::string Lowered(std::string text);
 

@@ -11,6 +11,7 @@ namespace refhost {
 namespace {
 
 constexpr std::int32_t kLargestScale = 64;
+constexpr int kLargestDefaultEnlargement = 16;
 
 // "commands/picture.png" as "commands/picture": the name NAME.actual.png
 // and NAME.diff.png are made from.
@@ -46,6 +47,20 @@ bool ReadGolden(const std::string& path, RgbImage* golden, std::string* error) {
   return true;
 }
 
+// How many times a picture of `width` x `height` is enlarged: `asked`, or by
+// default the least that makes its longer side kEnlargedSide pixels, at most
+// 16; either way no more than a picture of kLargestPngSide allows, and 1
+// (not enlarged) when that is all it allows.
+int Enlargement(int width, int height, int asked) {
+  const int longer = std::max(width, height);
+  int scale = asked != 0
+                  ? asked
+                  : std::min(kLargestDefaultEnlargement, (kEnlargedSide + longer - 1) / longer);
+  // An enlargement of s takes 1 + side * (s + 1) pixels, with its grid.
+  scale = std::min(scale, (kLargestPngSide - 1) / longer - 1);
+  return std::max(scale, 1);
+}
+
 }  // namespace
 
 bool ScriptRunner::ImageMemblock(std::int32_t n, const char* purpose, RgbImage* image) {
@@ -74,6 +89,39 @@ bool ScriptRunner::WriteOutput(const RgbImage& image, const std::string& name, s
       [&guard](const DiskFile& file) { return guard.Refusal(file, false); }, &error_);
 }
 
+bool ScriptRunner::WritePictures(const RgbImage& image, const std::string& stem, const char* kind,
+                                 std::string* path) {
+  const std::string name = stem + "." + kind;
+  if (!WriteOutput(image, name + ".png", path)) return false;
+  const int scale = Enlargement(image.width, image.height, options_.diffScale);
+  RgbImage enlarged;
+  std::string full;
+  if (scale == 1) {
+    RemoveStale(name + ".enlarged.png");
+    return true;
+  }
+  return Enlarge(image, scale, &enlarged, &error_) &&
+         WriteOutput(enlarged, name + ".enlarged.png", &full);
+}
+
+void ScriptRunner::RemoveStale(const std::string& name) {
+  const GoldenGuard& guard = guard_;
+  std::string why;
+  if (!RemoveBelow(
+          outputFolder_, name,
+          [&guard](const DiskFile& file) { return guard.Refusal(file, false); }, &why)) {
+    Detail("the picture of an earlier run stays: " + why);
+  }
+}
+
+void ScriptRunner::RemoveStale(const std::string& stem, bool actual, bool diff) {
+  for (const char* kind : {actual ? "" : "actual", diff ? "" : "diff"}) {
+    if (*kind == '\0') continue;
+    RemoveStale(stem + "." + kind + ".png");
+    RemoveStale(stem + "." + kind + ".enlarged.png");
+  }
+}
+
 bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
                                const std::string& why) {
   const std::string path = PathBelow(scriptFolder_, name);
@@ -93,6 +141,7 @@ bool ScriptRunner::WriteGolden(const RgbImage& image, const std::string& name,
     return guard.Refusal(file, true);
   };
   if (!WriteBelow(scriptFolder_, name, png, check, &error_)) return false;
+  RemoveStale(Stem(name), false, false);
   goldensWritten_.push_back(path);
   Say("golden file written (" + why + "): " + path, LineStatus::kOk);
   return true;
@@ -135,18 +184,24 @@ bool ScriptRunner::Save(const DirectiveStep& step) {
 bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   const std::string& name = *step.texts[1];
   const std::string golden = PathBelow(scriptFolder_, name);
-  RgbImage image;
-  if (!ImageMemblock(step.v[0], "to compare", &image)) return false;
+  const std::string stem = Stem(name);
+  auto check = std::make_shared<ImageCheck>();
+  check->golden = golden;
+  if (!ImageMemblock(step.v[0], "to compare", &check->actual)) return false;
+  const RgbImage& image = check->actual;
+  // The record shows what was compared, however it came out.
+  if (options_.keepPictures) image_ = check;
   std::string actual;
   if (IsMissing(golden)) {
     if (options_.updateGolden) return WriteGolden(image, name, "it was missing");
     ++failures_;
-    if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
+    if (!WritePictures(image, stem, "actual", &actual)) return false;
+    RemoveStale(stem, true, false);
     Say("FAILED: the golden file " + golden + " does not exist yet", LineStatus::kFailed);
     Detail("the image is in " + actual + "; --update-golden takes it as the golden file");
     return true;
   }
-  RgbImage wanted;
+  RgbImage& wanted = check->wanted;
   std::string unreadable;
   if (!ReadGolden(golden, &wanted, &unreadable)) {
     if (options_.updateGolden) {
@@ -160,13 +215,21 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
         Size(image.width, image.height) + ", the golden file " + Size(wanted.width, wanted.height);
     if (options_.updateGolden) return WriteGolden(image, name, "it was " + sizes);
     ++failures_;
-    if (!WriteOutput(image, Stem(name) + ".actual.png", &actual)) return false;
+    if (!WritePictures(image, stem, "actual", &actual)) return false;
+    RemoveStale(stem, true, false);
     Say("FAILED: the image is " + sizes + " (" + golden + ")", LineStatus::kFailed);
     Detail("the image is in " + actual);
     return true;
   }
   const ImageDifference d = CompareImages(image, wanted);
+  check->differing = d.count;
+  check->left = d.left;
+  check->top = d.top;
+  check->right = d.right;
+  check->bottom = d.bottom;
+  if (options_.keepPictures) check->diff = DifferencePicture(image, wanted);
   if (d.count == 0) {
+    RemoveStale(stem, false, false);
     Say("ok", LineStatus::kOk);
     return true;
   }
@@ -176,8 +239,8 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   if (options_.updateGolden) return WriteGolden(image, name, differ);
   ++failures_;
   std::string diff;
-  if (!WriteOutput(image, Stem(name) + ".actual.png", &actual) ||
-      !WriteOutput(DifferencePicture(image, wanted), Stem(name) + ".diff.png", &diff)) {
+  if (!WritePictures(image, stem, "actual", &actual) ||
+      !WritePictures(DifferencePicture(image, wanted), stem, "diff", &diff)) {
     return false;
   }
   Say("FAILED: " + differ + " from " + golden + ", all within " + Point(d.left, d.top) + " to " +
@@ -186,6 +249,11 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
   Detail("the first at " + Point(d.firstX, d.firstY) + ": the image has " + Hex(d.firstActual, 6) +
          ", the golden file " + Hex(d.firstGolden, 6));
   Detail("the image is in " + actual + ", the differences in magenta in " + diff);
+  const int scale = Enlargement(image.width, image.height, options_.diffScale);
+  if (scale > 1) {
+    Detail("both also enlarged " + std::to_string(scale) + " times, with a grid, as " +
+           Stem(actual) + ".enlarged.png and " + Stem(diff) + ".enlarged.png");
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 // mbc_runner: a stand-in for the host. It loads the companion library and the
 // host core as the host has them, loads the plug-in from its folder, reads the
-// command table, calls the load hook, runs a command script and unloads.
+// command table, calls the load hook, runs a command script and unloads; or
+// runs a suite of scripts, each in a fresh plug-in (suite_program.h).
 // Run with --help for the usage, the directives and the exit statuses.
 #include <windows.h>
 
@@ -16,18 +17,12 @@
 #include "refhost/runner/message_box_capture.h"
 #include "refhost/runner/plugin_module.h"
 #include "refhost/runner/script_runner.h"
+#include "refhost/runner/suite_program.h"
 
 namespace {
 
-// A script larger than this is no script.
-constexpr std::uint64_t kLargestScriptBytes = 64 << 20;
-
 void ShowBox(const refhost::MessageBoxRecord& box) {
-  std::cout << "  [message box] \"" << refhost::Escaped(box.title) << "\": \""
-            << refhost::Escaped(box.text) << "\"";
-  if (box.flags != 0) std::cout << " flags 0x" << std::hex << box.flags << std::dec;
-  if (box.owner != nullptr) std::cout << " owned by a window";
-  std::cout << "\n";
+  std::cout << refhost::MessageBoxLine(box) << "\n";
 }
 
 int Fail(const std::string& why) {
@@ -87,6 +82,11 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (refhost::RunsAsSuite(line)) {
+    std::string looked;
+    const std::string pluginFile = PluginToLoad(&looked);
+    return refhost::RunSuiteProgram(line, pluginFile, looked);
+  }
   refhost::RunnerOptions& options = line.options;
   options.stop = &Stop;
   // The script's folder is that of its full path as the system makes it
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
   }
   options.scriptFolder = Folder(options.script);
   std::string scriptBytes;
-  switch (refhost::ReadFileBytes(options.script, kLargestScriptBytes, &scriptBytes, &error)) {
+  switch (
+      refhost::ReadFileBytes(options.script, refhost::kLargestScriptBytes, &scriptBytes, &error)) {
     case refhost::ReadResult::kRead:
       break;
     case refhost::ReadResult::kTooLarge:  // a script beyond the limit, like one that is no text

@@ -1,5 +1,8 @@
 #include "refhost/runner/message_box_capture.h"
 
+#include <cstdio>
+
+#include "refhost/runner/file_names.h"
 #include "refhost/runner/import_patch.h"
 
 namespace refhost {
@@ -16,6 +19,18 @@ int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR title, UINT flags) {
 }
 
 }  // namespace
+
+std::string MessageBoxLine(const MessageBoxRecord& box) {
+  std::string line =
+      "  [message box] \"" + Escaped(box.title) + "\": \"" + Escaped(box.text) + "\"";
+  if (box.flags != 0) {
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "%x", box.flags);
+    line += std::string(" flags 0x") + flags;
+  }
+  if (box.owner != nullptr) line += " owned by a window";
+  return line;
+}
 
 bool CaptureMessageBoxes(HMODULE plugin) {
   return PatchImport(plugin, "user32.dll", "MessageBoxA",

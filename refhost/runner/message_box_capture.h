@@ -17,6 +17,10 @@ struct MessageBoxRecord {
   UINT flags;
 };
 
+// The box as the runner prints it: `  [message box] "title": "text"`, its
+// flags and owner when it has them.
+std::string MessageBoxLine(const MessageBoxRecord& box);
+
 // Redirects `plugin`'s MessageBoxA; false when the plug-in does not import it.
 bool CaptureMessageBoxes(HMODULE plugin);
 

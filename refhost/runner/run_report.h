@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "refhost/memblock_store.h"
+#include "refhost/runner/png_file.h"
 #include "refhost/runner/script_program.h"
 
 namespace refhost {
@@ -27,6 +29,16 @@ struct LineNote {
   std::string text;
   std::uint64_t times = 1;
   std::string first;
+};
+
+// What an expect_image compared, for a report that shows the pictures.
+struct ImageCheck {
+  std::string golden;  // the golden file's full path
+  RgbImage actual;
+  RgbImage wanted;  // empty when the golden file is missing or cannot be read
+  RgbImage diff;    // empty unless both have the same size
+  std::size_t differing = 0;
+  int left = 0, top = 0, right = 0, bottom = 0;  // the box of the differing pixels
 };
 
 struct LineReport {
@@ -52,6 +64,8 @@ struct LineReport {
   std::uint64_t failed = 0;
   std::uint64_t failuresNotShown = 0;
   std::string last;
+  // An expect_image run reported on its own, when the run keeps pictures.
+  std::shared_ptr<const ImageCheck> image;
 };
 
 class RunReport {

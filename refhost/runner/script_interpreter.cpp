@@ -5,6 +5,7 @@
 // and a line inside a loop only adds to its tally, printed when the
 // outermost loop ends.
 #include <algorithm>
+#include <csetjmp>
 #include <cstdlib>
 
 #include "refhost/runner/export_call.h"
@@ -66,6 +67,24 @@ RunResult ScriptRunner::Execute() {
   const Observing observing(
       calls ? host_ : nullptr,
       options_.trace ? &ScriptRunner::ObserveAndTrace : &ScriptRunner::Observe, this);
+  // A command that passes its host-call budget is stopped from the store's
+  // observer, in the middle of the plug-in's code; when the run is to go on
+  // (RunnerOptions::stop null), the observer jumps back here. The frames it
+  // leaves hold nothing that a destructor would have to undo at a host call:
+  // the interpreter's (Interpret, RunStep, RunDirective, the call directive,
+  // ValueOf, Evaluate, CallExport: plain values and references), the
+  // plug-in's (its floating-point guards end before each host call), the
+  // store's table functions (their memblocks are made and kept before they
+  // tell the observer) and the observer's own. None registers a Windows
+  // exception handler, so msvcrt's longjmp has nothing to unwind.
+  if (setjmp(cutOffPoint_) != 0) return Stop();
+  return Interpret();
+}
+
+// Kept out of Execute, so that the interpreter's loop is compiled as any
+// other function, not as one that calls setjmp.
+[[gnu::noinline]] RunResult ScriptRunner::Interpret() {
+  const Program& p = program_;
   // The way of a command and of a loop's next is kept short; every other
   // step, and whatever a line says, goes out of it.
   const Step* const steps = p.steps.data();

@@ -3,6 +3,7 @@
 // summed up when it ends, and the stops (a mistake while running, a budget
 // spent).
 #include <algorithm>
+#include <csetjmp>
 #include <cstdlib>
 
 #include "refhost/runner/file_names.h"
@@ -92,8 +93,10 @@ void ScriptRunner::ReportRun(const Step& step, std::string said) {
   report.status = status_;
   report.details = details_;
   report.notes = TakeNotes();
+  report.image = std::move(image_);
   status_ = LineStatus::kRan;
   details_.clear();
+  image_.reset();
   if (step.inLoop) report.where = Where(step.line, 0);
   report_.Ran(report);
 }
@@ -138,9 +141,13 @@ void REFHOST_CDECL ScriptRunner::ObserveAndTrace(const HostCall* call, void* con
 
 void ScriptRunner::StopForHostCalls() {
   Fail(budget_.Passed());
+  if (options_.stop == nullptr) {
+    cutOff_ = true;
+    std::longjmp(cutOffPoint_, 1);  // to Execute, which tells why
+  }
   Stop();
   out_.flush();
-  if (options_.stop != nullptr) options_.stop(kRunScriptError);
+  options_.stop(kRunScriptError);
   std::_Exit(kRunScriptError);
 }
 

@@ -13,12 +13,16 @@ namespace refhost {
 
 ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
                            RunnerOptions options, std::ostream& out)
+    : ScriptRunner(plugin, host, std::move(options), out, text_) {}
+
+ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host,
+                           RunnerOptions options, std::ostream& out, RunReport& report)
     : plugin_(plugin),
       host_(host),
       options_(std::move(options)),
       out_(out),
       text_(out),
-      report_(text_),
+      report_(report),
       budget_(options_.maxHostCalls, options_.maxRunHostCalls),
       notes_(host),
       noting_(options_.notes && host != nullptr) {}
@@ -77,6 +81,20 @@ bool ScriptRunner::SetUpFiles() {
                    static_cast<int>(file.line), word);
   }
   return true;
+}
+
+bool ScriptRunner::WriteBesideOutput(const std::string& name,
+                                     const std::vector<std::uint8_t>& bytes, std::string* error) {
+  bool made = false;
+  // A run refused before line 1 has not opened its output folder yet.
+  if (outputFolder_.full.empty() &&
+      !OpenFolder(options_.outputFolder, true, &outputFolder_, &made, error)) {
+    return false;
+  }
+  const GoldenGuard& guard = guard_;
+  return WriteBelow(
+      outputFolder_, name, bytes,
+      [&guard](const DiskFile& file) { return guard.Refusal(file, false); }, error);
 }
 
 void ScriptRunner::Keep(std::int32_t slot, Value value) {

@@ -6,8 +6,10 @@
 // directives are in directives.h.
 #pragma once
 
+#include <csetjmp>
 #include <cstdint>
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -41,6 +43,8 @@ constexpr std::uint64_t kDefaultMaxRunHostCalls = 1000000000;
 // pass over every pixel of a 1024 x 1024 image takes some 2,100,000, and a
 // loop that never ends stops within seconds.
 constexpr std::uint64_t kDefaultMaxLines = 10000000;
+// A script larger than this is no script.
+constexpr std::uint64_t kLargestScriptBytes = 64 << 20;
 
 struct RunnerOptions {
   std::string script;              // the script's own file, never written over ("": none)
@@ -58,10 +62,25 @@ struct RunnerOptions {
   bool notes = true;
   // Ends the process with `status` once a command has made more host calls
   // than maxHostCalls, or the run more than maxRunHostCalls, and the message
-  // is out. It must not return: the command
-  // is cut off in the middle and nothing may call into it again.
-  void (*stop)(int status) = nullptr;  // null: std::_Exit
+  // is out. It must not return: the command is cut off in the middle and
+  // nothing may call into it again. Null: the runner jumps back out of the
+  // command to where the run started it (Execute), reports the stop and Run
+  // returns kRunScriptError; CutOff() then says that the plug-in may not be
+  // called again, its unload hook included.
+  void (*stop)(int status) = nullptr;
+  // Every expect_image that is reported keeps its pictures in its record
+  // (LineReport::image), for a report that shows them.
+  bool keepPictures = false;
+  // The enlargement of the NAME.actual.enlarged.png and NAME.diff.enlarged.png
+  // pictures a failed expect_image writes beside the others: 0 for the
+  // default (a picture at least kEnlargedSide pixels on its longer side, at
+  // most 16 times), 1 for none.
+  int diffScale = 0;
 };
+
+// A picture a failed expect_image enlarges is at least so many pixels on its
+// longer side, by default.
+constexpr int kEnlargedSide = 256;
 
 // A directive line about to run.
 struct DirectiveStep {
@@ -81,6 +100,9 @@ class ScriptRunner {
   // run, and the directives that need the host's store are refused.
   ScriptRunner(const CommandSet& plugin, const CompanionClient* host, RunnerOptions options,
                std::ostream& out);
+  // Each record goes to `report` instead of a text printer on `out`.
+  ScriptRunner(const CommandSet& plugin, const CompanionClient* host, RunnerOptions options,
+               std::ostream& out, RunReport& report);
 
   // Reads the whole script (UTF-8 or UTF-16, see script_text.h), checks and
   // compiles it, makes the output folder when it is missing, then runs it;
@@ -91,6 +113,16 @@ class ScriptRunner {
 
   // The files "save" wrote, in order, as paths below the output folder.
   const std::vector<std::string>& SavedFiles() const { return saved_; }
+
+  // A command was stopped midway (RunnerOptions::stop null): the plug-in may
+  // not be called again.
+  bool CutOff() const { return cutOff_; }
+
+  // Writes `bytes` as `name` below the output folder of the last run, with
+  // the promises of a picture the script saves (never over the script, a
+  // file it reads or a golden file); false with the reason.
+  bool WriteBesideOutput(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                         std::string* error);
 
  private:
   friend const std::vector<Directive>& Directives();
@@ -114,8 +146,10 @@ class ScriptRunner {
 
   // ---- the interpreter (script_interpreter.cpp, script_evaluator.cpp and,
   // for what it tells, script_reports.cpp) ----
+  // Sets a run going, and is where a command stopped midway comes back to.
   RunResult Execute();
-  // The steps other than a command's and a next's, which Execute runs itself.
+  RunResult Interpret();
+  // The steps other than a command's and a next's, which Interpret runs itself.
   bool RunStep(const Step& step, std::size_t* pc);
   // A command's arguments from `from` on, worked out; false, with the
   // reason kept, when one cannot be.
@@ -211,6 +245,15 @@ class ScriptRunner {
   bool WriteOutput(const RgbImage& image, const std::string& name, std::string* full);
   // Writes the golden file of expect_image `name` anew (--update-golden).
   bool WriteGolden(const RgbImage& image, const std::string& name, const std::string& why);
+  // The pictures of expect_image's `stem` ("sub/g") of each kind that this
+  // outcome does not write, left in the output folder by an earlier run,
+  // removed; each that cannot be is told under the line.
+  void RemoveStale(const std::string& stem, bool actual, bool diff);
+  void RemoveStale(const std::string& name);
+  // STEM.KIND.png and, enlarged, STEM.KIND.enlarged.png (a stale one removed
+  // when the picture is not enlarged); `path` gets the first one's full path.
+  bool WritePictures(const RgbImage& image, const std::string& stem, const char* kind,
+                     std::string* path);
   // Finds the folders, making the output folder when it is missing, and
   // notes the files the script names that nothing may write over; false
   // with the reason in `error_`.
@@ -256,6 +299,9 @@ class ScriptRunner {
   std::vector<std::vector<NoteSum>> noteSums_;  // by tally
   std::vector<std::string> goldensWritten_;
   std::size_t failures_ = 0;
+  std::jmp_buf cutOffPoint_;  // set by Execute while a run goes on
+  bool cutOff_ = false;
+  std::shared_ptr<ImageCheck> image_;  // what expect_image compared, with keepPictures
 };
 
 }  // namespace refhost

@@ -30,8 +30,9 @@ std::string HostCalls(const LineReport& line) {
   return line.showsHostCalls ? "  [" + Plural(line.hostCalls, "host call") + "]" : "";
 }
 
-// What a line of a loop did in all.
-std::string Summary(const LineReport& line) {
+}  // namespace
+
+std::string LoopSummary(const LineReport& line) {
   if (line.kind == LineKind::kNext || line.kind == LineKind::kEndWhile ||
       line.kind == LineKind::kElse || line.kind == LineKind::kEndIf) {
     return "";
@@ -60,8 +61,6 @@ std::string Summary(const LineReport& line) {
   return "ran " + Times(line.runs, "time", "times") +
          (line.last.empty() ? "" : ", the last " + line.last) + HostCalls(line);
 }
-
-}  // namespace
 
 void TextReport::Text(const std::string& text) {
   started_ = false;
@@ -93,7 +92,7 @@ void TextReport::Ran(const LineReport& line) {
 void TextReport::LoopEnded(const std::vector<LineReport>& lines) {
   started_ = false;
   for (const LineReport& line : lines) {
-    const std::string summary = Summary(line);
+    const std::string summary = LoopSummary(line);
     out_ << "  "
          << (summary.empty() ? Indented(line) : Padded(Indented(line), kEchoWidth) + " " + summary)
          << "\n";

@@ -11,6 +11,10 @@
 
 namespace refhost {
 
+// What a line of a loop did in all ("6 passes in 2 runs", "ran 6 times, the
+// last => 3  [30 host calls]", "6 held"); "" for a line that closes a block.
+std::string LoopSummary(const LineReport& line);
+
 class TextReport : public RunReport {
  public:
   explicit TextReport(std::ostream& out) : out_(out) {}

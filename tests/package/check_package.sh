@@ -60,16 +60,27 @@ cp "$zip" "$build/SHA256SUMS" .
 readme=$(tr -d '\r' <README.txt)
 [ "$(grep -c $'\r$' README.txt)" -eq "$(wc -l <README.txt)" ] || fail "README.txt: lines without CRLF"
 for path in $(grep -oE '[A-Za-z0-9_.-]+(\\[A-Za-z0-9_.-]*)+' <<<"$readme"); do
-  [[ $path == out\\* ]] || [ -e "${path//\\//}" ] || fail "README.txt names $path, which is not in the release"
+  [[ $path == out\\* || $path == report\\* ]] || [ -e "${path//\\//}" ] ||
+    fail "README.txt names $path, which is not in the release"
 done
 # Its step for trying a script, as a new user types it in the release's folder.
-step=$(sed -n '/^Trying a script/,$ s/^[0-9]\. \(reference-host\\.*\)$/\1/p' <<<"$readme")
+step=$(sed -n '/^Trying a script/,/^Running a folder/ s/^[0-9]\. \(reference-host\\.*\)$/\1/p' <<<"$readme")
 [ -n "$step" ] && [ "$(wc -l <<<"$step")" -eq 1 ] || fail "README.txt: no runner step under 'Trying a script'"
 read -r program arguments <<<"$step"
 # shellcheck disable=SC2086 # the arguments as the README splits them
 wine "$program" $arguments >readme.log 2>&1 ||
   { tr -d '\r' <readme.log; fail "README.txt: '$program $arguments' failed"; }
 ls out/*.png >/dev/null 2>&1 || fail "README.txt: its steps wrote no picture into out"
+# Its step for a folder of scripts: every example passes, and the page is there.
+step=$(sed -n '/^Running a folder/,$ s/^[0-9]\. \(reference-host\\.*\)$/\1/p' <<<"$readme")
+[ -n "$step" ] && [ "$(wc -l <<<"$step")" -eq 1 ] || fail "README.txt: no runner step under 'Running a folder'"
+read -r program arguments <<<"$step"
+# shellcheck disable=SC2086 # the arguments as the README splits them
+wine "$program" $arguments >suite.log 2>&1 ||
+  { tr -d '\r' <suite.log; fail "README.txt: '$program $arguments' failed"; }
+grep -q "^$(find examples -name '*.mbc' | wc -l) passed, 0 failed" <(tr -d '\r' <suite.log) ||
+  fail "README.txt: the suite step did not pass every example"
+[ -s report/index.html ] || fail "README.txt: its suite step wrote no report/index.html"
 
 # Run from a folder without the plug-in, so that only the runner's own lookup
 # can find it.

@@ -16,7 +16,9 @@ import re
 import sys
 
 SOURCE_TREE = {
-    "a source path": r"\b(?:src|tests|tools|refhost|cmake|bench|build)/",
+    # A folder of the tree with something below it: a script author's own
+    # "tests/" folder, named alone, is theirs.
+    "a source path": r"\b(?:src|tests|tools|refhost|cmake|bench|build)/[\w.-]",
     "a source file": r"\b[\w.-]+\.(?:cpp|h|py|sh|cmake|def|rc|in)\b",
     "a build step, target or preset": r"\b(?:CMakeLists|ctest|cmake|[Pp]resets?|refhost_\w+|mbc_(?!runner\b)\w+)\b",
     "a compiler or linker flag": r"(?<![\w-])-(?:Wl,|f[a-z][\w-]+|--(?:dynamicbase|nxcompat|no-seh))",

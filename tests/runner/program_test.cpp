@@ -112,6 +112,21 @@ std::vector<ProgramRow> ProgramRows() {
        "test.mbc --max-run-host-calls=5", 2,
        "line 6: the run made more than 5 host calls in all; stopped (--max-run-host-calls sets the "
        "limit)\n"},
+      // A folder is a suite: the command past its limit is cut off, the
+      // plug-in released without its unload hook, and the suite ends with
+      // its summary.
+      {"suite limit", host,
+       "i = MBC Make Memblock Image(8, 8, 32)\nMBC Box i, 0, 0, 9999, 9999, 7, 1\n"
+       "print \"not reached\"\n",
+       ". out --max-host-calls 1000", 2,
+       "^FAILED test.mbc stopped ( ... s): line 2: the command made more than 1000 host calls; "
+       "stopped (--max-host-calls sets the limit)\n0 passed, 1 failed\n"},
+      {"suite", host, bind, "-o out test.mbc --report rep --junit=rep/j.xml", 0,
+       "^ok test.mbc no expectations ( ... s)\nreport: {folder}\\rep\\index.html\n"
+       "JUnit XML: {folder}\\rep\\j.xml\n1 passed, 0 failed\n"},
+      {"suite without the plug-in", "RuzazUrovuv.dll|ZavarOvur.dll", bind, ". out", 2,
+       "^FAILED test.mbc could not be run ( ... s): cannot load DoduzIridizeruRediro.dll: ... "
+       "\n0 passed, 1 failed\n"},
       // A script as large as the limit runs, in bounded memory, whatever
       // number of lines it holds; a byte more is refused before line 1.
       {"largest", host, std::string((64 << 20) - 8, '\n') + "print 7\n", "test.mbc", 0,

@@ -292,7 +292,7 @@ std::string Pixels(const fs::path& file) {
   int width = 0, height = 0;
   std::vector<std::int32_t> pixels;
   std::string error;
-  EXPECT_TRUE(refhost::ReadPng(file.string(), 64, &width, &height, &pixels, &error)) << error;
+  EXPECT_TRUE(refhost::ReadPng(file.string(), 128, &width, &height, &pixels, &error)) << error;
   std::ostringstream shown;
   shown << width << "x" << height << std::hex << std::setfill('0');
   for (std::int32_t pixel : pixels) shown << " " << std::setw(6) << (pixel & 0xFFFFFF);
@@ -347,18 +347,29 @@ TEST_F(Script, TheGoldenLoop) {
        "image\n"},
       {"damaged, refreshed", red + "expect_image i, \"bad.png\"\n", 0,
        "golden file written (the old one could not be read): {root}in/bad.png\n", kUpdateGolden},
+      // The refresh removed what "broken" wrote; the red picture against
+      // the refreshed golden writes it anew, enlarged too.
+      {"broken again", red + expect, 1,
+       "FAILED: 2 pixels of 8 differ ... both also enlarged 16 times, with a grid, as "
+       "{root}out/sub/g.actual.enlarged.png and {root}out/sub/g.diff.enlarged.png\n"},
   };
   for (const Row& step : steps) Check(step);
   // The script's folder holds the golden files alone: nothing else is ever
   // written there.
-  EXPECT_EQ(Below(), (std::vector<std::string>{"in", "in/bad.png", "in/sub", "in/sub/g.png", "out",
-                                               "out/new.actual.png", "out/sub",
-                                               "out/sub/g.actual.png", "out/sub/g.diff.png"}));
+  EXPECT_EQ(Below(),
+            (std::vector<std::string>{
+                "in", "in/bad.png", "in/sub", "in/sub/g.png", "out", "out/new.actual.enlarged.png",
+                "out/new.actual.png", "out/sub", "out/sub/g.actual.enlarged.png",
+                "out/sub/g.actual.png", "out/sub/g.diff.enlarged.png", "out/sub/g.diff.png"}));
   // What the failure wrote: the image as the memblock holds it, and the
   // differences in magenta over the golden faded three quarters of the way
-  // to white; the refreshed golden, which no save wrote over.
+  // to white; the refreshed golden, which no save wrote over; the pictures
+  // enlarged 16 times with a grid line between pixels and round the edge.
   const std::string broken = "4x2 ff0000 ff0000 123456 ff0000 ff0000 ffffff ff0000 ff0000";
-  EXPECT_EQ(Pixels(root_ / "out/sub/g.actual.png"), broken);
+  EXPECT_EQ(Pixels(root_ / "out/sub/g.actual.png"),
+            "4x2 ff0000 ff0000 ff0000 ff0000 ff0000 "
+            "ff0000 ff0000 ff0000");
+  EXPECT_EQ(Pixels(root_ / "out/sub/g.diff.enlarged.png").substr(0, 6), "69x35 ");
   EXPECT_EQ(Pixels(root_ / "out/sub/g.diff.png"),
             "4x2 ffc0c0 ffc0c0 ff00ff ffc0c0 ffc0c0 ff00ff ffc0c0 ffc0c0");
   EXPECT_EQ(Pixels(root_ / "in/sub/g.png"), broken);
@@ -422,6 +433,11 @@ std::vector<CommandLineRow> CommandLineRows() {
       {"-- /?", "script /?, output ., limits 100000000 and 1000000000, lines 10000000"},
       {"--no-notes a.mbc",
        "script a.mbc, output ., limits 100000000 and 1000000000, lines 10000000, no notes"},
+      // A suite's options refused before any script runs.
+      {"--junit results.txt a",
+       "error: --junit takes a file whose name ends in .xml, not \"results.txt\""},
+      {"--junit=.xml a", "error: --junit takes a file whose name ends in .xml, not \".xml\""},
+      {"--diff-scale 65 a", "error: --diff-scale takes a whole number from 1 to 64, not \"65\""},
   };
   return {std::begin(rows), std::end(rows)};
 }
