@@ -436,6 +436,23 @@ bool AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes) {
   return Keep(TheStore().arrays, reference, std::move(bytes));
 }
 
+bool ResourceExists(ResourceKind kind, std::int32_t n) {
+  const Store& s = TheStore();
+  switch (kind) {
+    case ResourceKind::kBitmap:
+      return s.bitmaps.count(n) != 0;
+    case ResourceKind::kImage:
+      return s.images.count(n) != 0;
+    case ResourceKind::kMesh:
+      return s.meshes.count(n) != 0;
+    case ResourceKind::kSound:
+      return s.sounds.count(n) != 0;
+    case ResourceKind::kArray:
+      return s.arrays.count(n) != 0;
+  }
+  return false;
+}
+
 std::uint64_t CallCount() {
   return TheStore().calls;
 }

@@ -111,6 +111,11 @@ bool AddSound(std::int32_t n, std::vector<std::int16_t> samples);
 // A script array under its reference; its memblock is the array's bytes.
 bool AddArray(std::int32_t reference, std::vector<std::uint8_t> bytes);
 
+// The kinds of resource a memblock is made from.
+enum class ResourceKind : std::int32_t { kBitmap, kImage, kMesh, kSound, kArray };
+// Whether the store holds resource `n` (an array's reference) of that kind.
+bool ResourceExists(ResourceKind kind, std::int32_t n);
+
 // Host calls made since the store was reset.
 std::uint64_t CallCount();
 // Sets the observer (null: none).

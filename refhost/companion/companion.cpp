@@ -66,6 +66,11 @@ std::int32_t REFHOST_CDECL RefhostMemblockExists(std::int32_t n) {
   return refhost::MemblockExists(n) ? 1 : 0;
 }
 
+// 1 when the store holds resource `n` of `kind` (a refhost::ResourceKind).
+std::int32_t REFHOST_CDECL RefhostResourceExists(std::int32_t kind, std::int32_t n) {
+  return refhost::ResourceExists(static_cast<refhost::ResourceKind>(kind), n) ? 1 : 0;
+}
+
 std::int32_t REFHOST_CDECL RefhostMemblockCount() {
   return refhost::MemblockCount();
 }

@@ -23,6 +23,7 @@ namespace refhost {
     (std::int32_t reference, const std::uint8_t* bytes, std::int32_t count))                    \
   X(PutMemblock, std::int32_t, (std::int32_t n, const std::uint8_t* bytes, std::int32_t count)) \
   X(MemblockExists, std::int32_t, (std::int32_t n))                                             \
+  X(ResourceExists, std::int32_t, (std::int32_t kind, std::int32_t n))                          \
   X(MemblockCount, std::int32_t, (void))                                                        \
   X(ListMemblocks, std::int32_t, (std::int32_t * numbers, std::int32_t capacity))               \
   X(ReadMemblock, std::int32_t, (std::int32_t n, std::uint8_t * bytes, std::int32_t capacity))  \

@@ -37,6 +37,14 @@ const std::vector<Option>& Options() {
          line->options.trace = true;
          return true;
        }},
+      {"--no-notes", nullptr,
+       "leave out the notes: what the runner tells, under a command's line, that the plug-in "
+       "left undone or did unexpectedly (a plot outside the image, a make the host made "
+       "nothing for, ...)",
+       [](const std::string&, CommandLine* line, std::string*) {
+         line->options.notes = false;
+         return true;
+       }},
       {"--max-host-calls", "N",
        "stop a command that makes more than N host calls (default " +
            std::to_string(kDefaultMaxHostCalls) + ")",
@@ -110,7 +118,9 @@ const std::vector<Option>& Options() {
          *error = "--diff-scale takes a whole number from 1 to 64, not \"" + value + "\"";
          return false;
        }},
-      {"--help", nullptr, "print this text and exit (also -h)",
+      {"--help", nullptr,
+       "print this text, with the plug-in's commands when it can be loaded, and exit (also -h, "
+       "-?, /? and /help)",
        [](const std::string&, CommandLine* line, std::string*) {
          line->help = true;
          return true;
@@ -150,6 +160,16 @@ std::string UnknownOption(const std::string& name) {
   return "unknown option " + name + (nearest.empty() ? "" : "; did you mean " + nearest + "?");
 }
 
+// The ways people ask a Windows or Unix program for its help: "-h", "-?",
+// "/?" and "/help" (the last two in any letter case) besides "--help".
+bool AsksForHelp(const std::string& arg) {
+  if (arg == "-h" || arg == "-?" || arg == "/?") return true;
+  if (arg.size() != 5 || arg[0] != '/') return false;
+  std::string word = arg.substr(1);
+  for (char& c : word) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return word == "help";
+}
+
 }  // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, std::string* error) {
@@ -157,6 +177,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine* line, s
   bool optionsEnded = false;
   for (std::size_t at = 0; at < args.size(); ++at) {
     const std::string& arg = args[at];
+    if (!optionsEnded && AsksForHelp(arg)) {
+      line->help = true;
+      continue;
+    }
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       operands.push_back(arg);
       continue;

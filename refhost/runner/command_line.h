@@ -6,8 +6,8 @@
 //   mbc_runner [OPTIONS] --output OUTPUT_FOLDER SCRIPT|FOLDER...
 //
 // Options may stand before or after the script, as "--name VALUE" or
-// "--name=VALUE"; "--" ends them (a script named "-x.mbc" follows it); "-h"
-// is "--help" and "-o" "--output".
+// "--name=VALUE"; "--" ends them (a script named "-x.mbc" follows it); "-h",
+// "-?", "/?" and "/help" are "--help", and "-o" "--output".
 #pragma once
 
 #include <cstdint>

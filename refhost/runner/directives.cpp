@@ -3,6 +3,7 @@
 #include "refhost/runner/command_row.h"
 #include "refhost/runner/export_call.h"
 #include "refhost/runner/file_names.h"
+#include "refhost/runner/script_lexer.h"
 #include "refhost/runner/script_runner.h"
 
 namespace refhost {
@@ -28,6 +29,25 @@ bool MatchesForm(const char* form, const std::vector<DirectiveArgument>& args) {
     }
   }
   return at == args.size();
+}
+
+// When the arguments would fit a form of the directive with a text taken as
+// a number ("expect a, \"1\""), says so, with what to write; "" otherwise.
+std::string TextForANumber(const Directive& d, const std::vector<DirectiveArgument>& args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (!args[i].isText) continue;
+    std::vector<DirectiveArgument> asNumber = args;
+    asNumber[i].isText = false;
+    for (const char* form : d.forms) {
+      if (!MatchesForm(form, asNumber)) continue;
+      std::int32_t value = 0;
+      const std::string& text = args[i].text;
+      return "\"" + Escaped(text) + "\" is a text where " + d.word +
+             " takes a number or a variable" +
+             (ParseNumber(text, &value) ? ": write " + text + " without quotes" : "") + "; ";
+    }
+  }
+  return "";
 }
 
 }  // namespace
@@ -134,7 +154,7 @@ std::string CheckDirective(std::string_view word, bool keepsValue,
   for (const char* f : d->forms) {
     if (MatchesForm(f, args)) form = f;
   }
-  if (form == nullptr) return "usage: " + std::string(d->usage);
+  if (form == nullptr) return TextForANumber(*d, args) + "usage: " + std::string(d->usage);
   if (keepsValue && form[0] != '=') {
     for (const char* f : d->forms) {
       if (f[0] == '=') return "this form of " + name + " gives no value to keep";
@@ -144,8 +164,16 @@ std::string CheckDirective(std::string_view word, bool keepsValue,
   form += form[0] == '=';
   for (std::size_t i = 0; i < args.size() && form[i] != '\0'; ++i) {
     if (form[i] != 'f') continue;
-    const std::string why = RefusedFileName(args[i].text);
-    if (!why.empty()) return why + ": \"" + Escaped(args[i].text) + "\"";
+    bool wayOut = false;
+    const std::string why = RefusedFileName(args[i].text, &wayOut);
+    if (why.empty()) continue;
+    // A file of the script's own lies in its folder; a picture it writes in the output folder.
+    const char* advice = name == "save"
+                             ? "; save writes below the output folder: name a file there, or "
+                               "give another OUTPUT_FOLDER"
+                             : "; a script reads files in its own folder and those below it: "
+                               "copy the file there";
+    return why + ": \"" + Escaped(args[i].text) + "\"" + (wayOut ? advice : "");
   }
   if (name == "expect_image") {
     const std::string& golden = args[1].text;

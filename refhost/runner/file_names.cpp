@@ -20,19 +20,25 @@ bool IsDeviceName(std::string_view component) {
 
 }  // namespace
 
-std::string RefusedFileName(std::string_view name) {
+std::string RefusedFileName(std::string_view name, bool* wayOut) {
+  bool out = false;
+  if (wayOut == nullptr) wayOut = &out;
+  *wayOut = false;
   if (name.empty()) return "an empty file name";
   for (char c : name) {
     if (c < 0x20 || c > 0x7e) return "a file name with bytes outside printable ASCII";
-    if (c == ':') return "a drive or stream in a file name";
+    *wayOut = c == ':';
+    if (*wayOut) return "a drive or stream in a file name";
   }
-  if (name.front() == '/' || name.front() == '\\') return "an absolute path";
+  *wayOut = name.front() == '/' || name.front() == '\\';
+  if (*wayOut) return "an absolute path";
   std::size_t start = 0;
   while (start <= name.size()) {
     const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
     const std::string_view component = name.substr(start, end - start);
     if (component.empty()) return "an empty folder or file name in a path";
     if (component.back() == '.' || component.back() == ' ') {
+      *wayOut = true;
       return "a path component ending in \".\" or a blank (\"..\" leaves the folder)";
     }
     if (IsDeviceName(component)) return "the name of a device";

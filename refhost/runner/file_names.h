@@ -13,7 +13,9 @@ namespace refhost {
 // ":"), a component that ends in "." or a blank (".." among them: Windows
 // drops such endings, so "..." and ".. " would reach the parent too), bytes
 // outside printable ASCII, and the names of Windows devices ("CON", "nul.png").
-std::string RefusedFileName(std::string_view name);
+// `wayOut`, when given, tells whether the name was refused as a way out of
+// its folder (an absolute path, a drive, "..").
+std::string RefusedFileName(std::string_view name, bool* wayOut = nullptr);
 
 // `text` with every byte outside printable ASCII written as \xNN, so that a
 // message shows exactly what a script line holds.

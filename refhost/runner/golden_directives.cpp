@@ -156,13 +156,28 @@ bool ScriptRunner::Save(const DirectiveStep& step) {
   }
   RgbImage image;
   if (!ImageMemblock(step.v[0], "to save", &image)) return false;
+  // Enlarged, each pixel takes SCALE + 1 pixels a side and the grid one more.
+  const auto side = [scale](int pixels) {
+    return 1 + static_cast<long long>(pixels) * (scale + 1);
+  };
+  if (side(image.width) > kLargestPngSide || side(image.height) > kLargestPngSide) {
+    const int largest = (kLargestPngSide - 1) / std::max(image.width, image.height) - 1;
+    error_ = "SCALE " + std::to_string(scale) + " makes the " + Size(image.width, image.height) +
+             " image " +
+             Size(static_cast<int>(side(image.width)), static_cast<int>(side(image.height))) +
+             " pixels, and a picture has at most " + std::to_string(kLargestPngSide) + " a side: " +
+             (largest >= 2 ? "the largest SCALE that fits is " + std::to_string(largest)
+                           : std::string("this image fits only unscaled (SCALE 1)"));
+    return false;
+  }
   RgbImage shown = image;
   std::string full;
   if (scale > 1 && !Enlarge(image, scale, &shown, &error_)) return false;
   if (!WriteOutput(shown, name, &full)) return false;
   saved_.push_back(name);
   Say("saved " + Size(image.width, image.height) +
-      (scale > 1 ? ", each pixel " + Size(scale, scale) + " in a grid" : std::string()));
+      (scale > 1 ? ", each pixel " + Size(scale, scale) + " in a grid," : std::string()) + " as " +
+      full);
   return true;
 }
 
@@ -192,7 +207,7 @@ bool ScriptRunner::ExpectImage(const DirectiveStep& step) {
     if (options_.updateGolden) {
       return WriteGolden(image, name, "the old one could not be read");
     }
-    error_ = unreadable;
+    error_ = unreadable + "; --update-golden writes it anew from the image";
     return false;
   }
   if (wanted.width != image.width || wanted.height != image.height) {

@@ -99,6 +99,12 @@ bool ScriptRunner::Sound(const DirectiveStep& step) {
 bool ScriptRunner::Array(const DirectiveStep& step) {
   std::vector<std::uint8_t> bytes;
   for (std::size_t i = 1; i < step.v.size(); ++i) {
+    // A value out of range is refused, not cut to its low byte.
+    if (step.v[i] < 0 || step.v[i] > 255) {
+      error_ = "an array holds bytes, 0 to 255, and byte " + std::to_string(i) + " is " +
+               Shown(step.v[i], step.pixel[i]) + ": nothing kept";
+      return false;
+    }
     bytes.push_back(static_cast<std::uint8_t>(step.v[i]));
   }
   if (!Kept(host_->AddArray(step.v[0], bytes.data(), static_cast<std::int32_t>(bytes.size())))) {

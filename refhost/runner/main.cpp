@@ -11,6 +11,7 @@
 
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_line.h"
+#include "refhost/runner/command_parameters.h"
 #include "refhost/runner/file_access.h"
 #include "refhost/runner/file_names.h"
 #include "refhost/runner/message_box_capture.h"
@@ -68,7 +69,17 @@ int main(int argc, char** argv) {
     return refhost::kExitUsage;
   }
   if (line.help) {
-    std::cout << refhost::HelpText();
+    // The commands come from the plug-in's own table, read without binding it.
+    std::cout << refhost::HelpText() << "\n";
+    refhost::PluginModule plugin;
+    std::string looked;
+    if (plugin.Load(PluginToLoad(&looked).c_str(), &error)) {
+      std::cout << refhost::CommandsHelp(plugin.Commands());
+    } else {
+      std::cout << "Commands: the plug-in's commands are listed here from its command table, and "
+                   "it could not be loaded: "
+                << refhost::Escaped(error) << "; " << looked << ".\n";
+    }
     return 0;
   }
   if (refhost::RunsAsSuite(line)) {
@@ -82,6 +93,12 @@ int main(int argc, char** argv) {
   // ("C:s.mbc" lies in the current folder of drive C:).
   if (!refhost::SystemFullPath(line.script, &options.script, &error)) {
     return Fail("the script " + line.script + " cannot be read: " + error);
+  }
+  // Windows takes NUL, CON, COM1 ... with any extension for its devices.
+  if (options.script.rfind("\\\\.\\", 0) == 0) {
+    return Fail("the script " + line.script + " is the device " + options.script +
+                " to Windows, not a file (NUL, CON, PRN, AUX, COM1 to COM9 and LPT1 to LPT9 name "
+                "devices, whatever their extension): rename the script");
   }
   options.scriptFolder = Folder(options.script);
   std::string scriptBytes;
@@ -103,7 +120,9 @@ int main(int argc, char** argv) {
     return reinterpret_cast<const void*>(GetProcAddress(companion, name));
   };
   if (companion == nullptr) {
-    std::cout << "host companion RuzazUrovuv.dll absent: the directives that need it are refused\n";
+    std::cout << "host companion RuzazUrovuv.dll absent: the directives that need it are refused; "
+                 "to try scripts, put the release's reference-host files back beside "
+                 "mbc_runner.exe\n";
   } else if (!host.Resolve(exports)) {
     char path[MAX_PATH];
     return Fail(std::string(path, GetModuleFileNameA(companion, path, MAX_PATH)) +
@@ -111,7 +130,10 @@ int main(int argc, char** argv) {
   }
   // The core is the host itself; a missing one is what the plug-in warns about.
   const HMODULE core = LoadLibraryA("ZavarOvur.dll");
-  if (core == nullptr) std::cout << "host core ZavarOvur.dll absent\n";
+  if (core == nullptr) {
+    std::cout << "host core ZavarOvur.dll absent; to try scripts, put the release's "
+                 "reference-host files back beside mbc_runner.exe\n";
+  }
 
   refhost::PluginModule plugin;
   std::string looked;

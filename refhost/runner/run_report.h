@@ -22,6 +22,15 @@ enum class LineStatus : std::uint8_t {
   kFailed,  // an expectation failed
 };
 
+// A note the runner adds where the plug-in was silent (notes.h): its text;
+// for a line summed up over a loop, in how many of its runs it applied and
+// the loop variables at the first ("x = 64, y = 3").
+struct LineNote {
+  std::string text;
+  std::uint64_t times = 1;
+  std::string first;
+};
+
 // What an expect_image compared, for a report that shows the pictures.
 struct ImageCheck {
   std::string golden;  // the golden file's full path
@@ -40,6 +49,7 @@ struct LineReport {
   LineStatus status = LineStatus::kRan;
   std::string said;                  // "=> 1", "ok", "FAILED: got 3, wanted 4", "read 0x00000010"
   std::vector<std::string> details;  // further lines under it
+  std::vector<LineNote> notes;       // what the plug-in left silent, one a note rule
   bool showsHostCalls = false;       // it calls commands, and the host's store is there
   std::uint64_t hostCalls = 0;
   // For a failure inside a loop: the line and the loop variables,

@@ -114,8 +114,11 @@ bool ScriptRunner::Evaluate(std::int32_t start, Value* value) {
         std::int32_t numbers[kMaxCommandArgs];
         top -= argc;
         for (std::size_t i = 0; i < argc; ++i) numbers[i] = top[1 + i].number;
-        *++top = Value{CallExport(site.command->address, numbers, argc),
-                       site.meaning == Meaning::kPixel};
+        *++top =
+            Value{noting_ && site.notes != nullptr
+                      ? CallNoted(*site.notes, site.quiet, site.command->address, numbers, argc)
+                      : CallExport(site.command->address, numbers, argc),
+                  site.meaning == Meaning::kPixel};
         break;
       }
       case Op::kNeg:

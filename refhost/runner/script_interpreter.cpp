@@ -56,6 +56,8 @@ RunResult ScriptRunner::Execute() {
   tallies_.assign(p.tallies, Tally{});
   loops_.assign(p.loops, Loop{});
   stack_.assign(p.stackDepth + 1, Value{});
+  noteSums_.assign(p.tallies, {});
+  pendingNotes_.clear();
   cells_ = variables_.cells.data();
   linesLeft_ = options_.maxLines;
   // Only a script that calls the plug-in observes the store, so that one
@@ -90,6 +92,7 @@ RunResult ScriptRunner::Execute() {
   Tally* const tallies = tallies_.data();
   Variables::Cell* const cells = cells_;
   const bool quietLoops = !options_.trace;
+  const bool noting = noting_;
   for (std::size_t pc = 0; pc < count;) {
     const Step& step = steps[pc];
     switch (step.kind) {
@@ -125,8 +128,11 @@ RunResult ScriptRunner::Execute() {
         const std::size_t plain = GatherPlain(args, step.argc, cells, numbers);
         if (plain < step.argc && !GatherRest(step, plain, numbers)) return Stop();
         const CallSite& site = p.calls[step.a];
-        const Value value{CallExport(site.command->address, numbers, step.argc),
-                          site.meaning == Meaning::kPixel};
+        const Value value{
+            noting && site.notes != nullptr
+                ? CallNoted(*site.notes, site.quiet, site.command->address, numbers, step.argc)
+                : CallExport(site.command->address, numbers, step.argc),
+            site.meaning == Meaning::kPixel};
         if (step.target >= 0) cells[step.target] = Variables::Cell{value.number, value.pixel, true};
         Tally& tally = tallies[step.tally];
         ++tally.runs;
@@ -142,6 +148,7 @@ RunResult ScriptRunner::Execute() {
         budget_.StartCommand();
         if (!quietLoops) StartTrace(step);
         ++tallies[step.tally].runs;
+        pendingNotes_.clear();  // of a line before that was not shown
         if (!RunStep(step, &pc)) return Stop();
         continue;
     }
@@ -250,7 +257,11 @@ bool ScriptRunner::RunDirective(const Step& step) {
   tally.hostCalls += budget_.CommandCalls();
   tally.held += status_ == LineStatus::kOk;
   tally.failed += status_ == LineStatus::kFailed;
-  if (said_.empty()) return true;
+  if (said_.empty()) {
+    // A line that prints what it was asked to: its notes follow what it printed.
+    for (const LineNote& note : TakeNotes()) report_.Text("      note: " + note.text);
+    return true;
+  }
   if (!step.inLoop || options_.trace) {
     ReportRun(step, said_);
   } else if (status_ == LineStatus::kFailed || d.showsEachRun) {

@@ -2,12 +2,31 @@
 
 #include <algorithm>
 
+#include "refhost/runner/command_parameters.h"
 #include "refhost/runner/directives.h"
 #include "refhost/runner/nearest_name.h"
+#include "refhost/runner/notes.h"
 #include "refhost/runner/runner_text.h"
 
 namespace refhost {
 namespace {
+
+// The end of command name `name` written at byte `at` of `line`, letters in
+// any case and any run of blanks (spaces, tabs) where the name has one; 0
+// when the line does not hold it there.
+std::size_t NameEnd(std::string_view line, std::size_t at, const std::string& name) {
+  for (char c : name) {
+    if (c == ' ') {
+      if (at >= line.size() || !IsBlank(line[at])) return 0;
+      while (at < line.size() && IsBlank(line[at])) ++at;
+    } else if (at < line.size() && SameNameIgnoringCase(line.substr(at, 1), {&c, 1})) {
+      ++at;
+    } else {
+      return 0;
+    }
+  }
+  return at;
+}
 
 bool StartsValue(const Token& t) {
   return t.kind == Tok::kNumber || t.kind == Tok::kText || t.kind == Tok::kOpen ||
@@ -21,18 +40,20 @@ std::string FirstWord(const std::string& name) {
 }  // namespace
 
 std::string ArgumentCounts(const CommandSet& commands, const std::string& name, std::size_t given) {
-  std::string counts;
+  std::string counts, differs;
   for (const PluginCommand& command : commands.Commands()) {
     if (!SameNameIgnoringCase(command.row.scriptName, name)) continue;
     const std::size_t count = command.row.ParamCount();
-    const std::string hint = count == 0 ? "" : " (" + command.row.hint + ")";
+    const std::string params = count == 0 ? "" : " (" + ParameterList(command.row) + ")";
     if (counts.empty()) {
-      counts = count == 0 ? "no arguments" : Plural(count, "argument") + hint;
+      counts = count == 0 ? "no arguments" : Plural(count, "argument") + params;
     } else {
-      counts += " or " + std::to_string(count) + hint;
+      counts += " or " + std::to_string(count) + params;
     }
+    const std::string difference = HintDifference(command.row);
+    if (!difference.empty()) differs += "; " + difference;
   }
-  return name + " takes " + counts + ", not " + std::to_string(given);
+  return name + " takes " + counts + ", not " + std::to_string(given) + differs;
 }
 
 LineParser::LineParser(const CommandSet& commands, Program* program, Variables* variables,
@@ -158,18 +179,16 @@ bool LineParser::ExpectEnd(const char* after) {
 const std::string* LineParser::CommandAt(std::size_t at, bool statement, std::size_t* end) const {
   const std::string* best = nullptr;
   for (const std::string& name : names_) {
-    if ((best != nullptr && name.size() <= best->size()) || line_.size() - at < name.size() ||
-        !SameNameIgnoringCase(line_.substr(at, name.size()), name)) {
-      continue;
-    }
-    const std::size_t after = at + name.size();
+    if (best != nullptr && name.size() <= best->size()) continue;
+    const std::size_t after = NameEnd(line_, at, name);
+    if (after == 0) continue;
     if (after < line_.size()) {
       const char c = line_[after];
       if (statement ? !(IsBlank(c) || c == '(') : IsNameChar(c)) continue;
     }
     best = &name;
+    *end = after;
   }
-  if (best != nullptr) *end = at + best->size();
   return best;
 }
 
@@ -198,7 +217,9 @@ std::int32_t LineParser::CallSiteOf(const std::string& name, std::size_t argc, b
   const auto index = static_cast<std::size_t>(command - commands_.Commands().data());
   if (callOfCommand_[index] < 0) {
     callOfCommand_[index] = static_cast<std::int32_t>(program_.calls.size());
-    program_.calls.push_back(CallSite{command, MeaningOf(command->row.exportName)});
+    const NoteRule* rule = NoteRuleOf(command->row.exportName);
+    program_.calls.push_back(CallSite{command, MeaningOf(command->row.exportName), rule,
+                                      rule != nullptr ? QuietCheckOf(*rule) : nullptr});
   }
   return callOfCommand_[index];
 }
@@ -393,7 +414,7 @@ bool LineParser::ParseCommandStatement(const std::string& name, std::size_t name
     failed_ = true;
     mistakes_.Add(number_, s->argColumns[i],
                   "\"" + program_.texts[s->args[i].value] + "\" where a number belongs (" + name +
-                      " takes " + row.hint + ")");
+                      " takes " + ParameterList(row) + ")");
   }
   return !failed_;
 }
@@ -408,7 +429,7 @@ bool LineParser::ParseDirective(const Token& word, Statement* s) {
     return false;
   }
   lexer_.Restart(word.end);
-  if (!ParseArguments(Tok::kEnd, true, s)) return false;
+  if (!ParseArguments(Tok::kEnd, true, s, d)) return false;
   std::vector<DirectiveArgument> args;
   for (const Arg& a : s->args) {
     args.push_back(DirectiveArgument{a.kind == Arg::Kind::kText,
@@ -440,10 +461,28 @@ bool LineParser::ParseDirective(const Token& word, Statement* s) {
   return !failed_;
 }
 
-bool LineParser::ParseArguments(Tok closer, bool texts, Statement* s) {
+std::string_view LineParser::BareFileName(std::size_t at) const {
+  const std::string_view code = lexer_.Code();
+  const std::size_t end = static_cast<std::size_t>(code.data() + code.size() - line_.data());
+  std::string_view bare = line_.substr(at, std::min(line_.find(',', at), end) - at);
+  while (!bare.empty() && IsBlank(bare.back())) bare.remove_suffix(1);
+  const std::size_t dot = bare.rfind('.');
+  const bool named =
+      bare.find_first_of("/\\") != std::string_view::npos ||
+      (dot != std::string_view::npos && dot + 1 < bare.size() && IsNameStart(bare[dot + 1]));
+  return named && bare.find_first_of(" \t\"()") == std::string_view::npos ? bare
+                                                                          : std::string_view();
+}
+
+bool LineParser::ParseArguments(Tok closer, bool texts, Statement* s, const Directive* directive) {
   if (lexer_.Peek().kind == closer) return true;
   for (;;) {
     const std::size_t at = lexer_.Peek().start;
+    if (directive != nullptr && lexer_.Peek().kind != Tok::kText &&
+        IsFileArgument(*directive, s->args.size()) && !BareFileName(at).empty()) {
+      Refuse(at, "a file name stands in quotes: \"" + std::string(BareFileName(at)) + "\"");
+      return false;
+    }
     Arg arg;
     if (texts && lexer_.Peek().kind == Tok::kText) {
       const Token t = lexer_.Take();

@@ -62,6 +62,8 @@ struct VariableRead {
 // commands' arguments), so that no text can make the parser run out of stack.
 constexpr std::size_t kMostExpressionDepth = 64;
 
+struct Directive;
+
 class LineParser {
  public:
   LineParser(const CommandSet& commands, Program* program, Variables* variables,
@@ -85,8 +87,12 @@ class LineParser {
                              Statement* s);
   bool ParseDirective(const Token& word, Statement* s);
   bool ParseFor(Statement* s);
-  // Comma-separated arguments up to `closer` (a ")" or the end of the line).
-  bool ParseArguments(Tok closer, bool texts, Statement* s);
+  // Comma-separated arguments up to `closer` (a ")" or the end of the line);
+  // `directive`, when given, is the directive they belong to.
+  bool ParseArguments(Tok closer, bool texts, Statement* s, const Directive* directive = nullptr);
+  // A file name written without its quotes at byte `at` (out.png, shots/a.png),
+  // up to the next comma; empty when the argument there is not one.
+  std::string_view BareFileName(std::size_t at) const;
   bool ParseValue(Statement* s, Arg* arg);
   bool ExpectEnd(const char* after);
 

@@ -8,16 +8,6 @@ Meaning MeaningOf(std::string_view exportName) {
     Meaning meaning;
   } kMeanings[] = {
       {"IMGetPixel", Meaning::kPixel},
-      {"MBC_DynamicMake", Meaning::kMadeMemblock},
-      {"MBC_CloneMemblock", Meaning::kMadeMemblock},
-      {"MBC_DynamicMakeFromArray", Meaning::kMadeMemblock},
-      {"MBC_DynamicMakeFromBitmap", Meaning::kMadeMemblock},
-      {"MBC_DynamicMakeFromImage", Meaning::kMadeMemblock},
-      {"MBC_DynamicMakeFromMesh", Meaning::kMadeMemblock},
-      {"MBC_DynamicMakeFromSound", Meaning::kMadeMemblock},
-      {"MakeMemblockImage", Meaning::kMadeMemblock},
-      {"IMStretch2", Meaning::kMadeMemblock},
-      {"PrepareMeshMemblock", Meaning::kMadeMemblock},
   };
   for (const auto& m : kMeanings) {
     if (exportName == m.exportName) return m.meaning;

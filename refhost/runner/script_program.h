@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "refhost/runner/command_set.h"
+#include "refhost/runner/notes.h"
 
 namespace refhost {
 
@@ -140,13 +141,15 @@ struct LineRecord {
 };
 
 // What a command's result means, by its export: shown in hexadecimal, or a
-// memblock that should now exist. Every other result is a plain number.
-enum class Meaning : std::uint8_t { kNumber, kPixel, kMadeMemblock };
+// plain number.
+enum class Meaning : std::uint8_t { kNumber, kPixel };
 Meaning MeaningOf(std::string_view exportName);
 
 struct CallSite {
   const PluginCommand* command = nullptr;
   Meaning meaning = Meaning::kNumber;
+  const NoteRule* notes = nullptr;  // what the runner tells about its calls, or null
+  QuietCheck quiet = nullptr;       // the rule's short way for a plot or a read
 };
 
 struct Program {

@@ -2,6 +2,7 @@
 // run report, where a line stands (with its loops' variables), the loop
 // summed up when it ends, and the stops (a mistake while running, a budget
 // spent).
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 
@@ -48,13 +49,7 @@ bool ScriptRunner::Unset(std::int32_t slot) {
 std::string ScriptRunner::Where(std::uint32_t record, std::size_t column) const {
   std::string where = "line " + std::to_string(program_.lines[record].number);
   if (column != 0) where += ", column " + std::to_string(column);
-  std::string values;
-  for (std::int32_t r = program_.lines[record].loop; r >= 0; r = program_.lines[r].loop) {
-    const std::int32_t slot = program_.lines[r].loopSlot;
-    if (slot < 0 || !cells_[slot].set) continue;
-    values += (values.empty() ? "" : ", ") + variables_.Name(slot) + " = " +
-              Shown(cells_[slot].number, cells_[slot].pixel);
-  }
+  const std::string values = LoopValues(record);
   return values.empty() ? where : where + " (" + values + ")";
 }
 
@@ -63,7 +58,10 @@ LineReport ScriptRunner::Report(std::uint32_t record) const {
   const Tally& tally = tallies_[line.tally];
   LineReport report;
   report.number = line.number;
-  report.source = Escaped(program_.SourceOf(line));
+  // A tab is a blank like any other, and shows as one.
+  std::string source(program_.SourceOf(line));
+  std::replace(source.begin(), source.end(), '\t', ' ');
+  report.source = Escaped(source);
   report.depth = line.depth;
   report.kind = line.kind;
   report.showsHostCalls = line.callsCommands && host_ != nullptr;
@@ -80,6 +78,11 @@ LineReport ScriptRunner::Report(std::uint32_t record) const {
       tally.failuresShown > kShownFailures ? tally.failuresShown - kShownFailures : 0;
   if (line.givesValue && tally.runs > 0)
     report.last = "=> " + Shown(tally.last.number, tally.last.pixel);
+  if (line.tally < noteSums_.size()) {
+    for (const NoteSum& sum : noteSums_[line.tally]) {
+      report.notes.push_back(LineNote{NoteText(sum.first), sum.times, sum.where});
+    }
+  }
   return report;
 }
 
@@ -89,6 +92,7 @@ void ScriptRunner::ReportRun(const Step& step, std::string said) {
   report.said = std::move(said);
   report.status = status_;
   report.details = details_;
+  report.notes = TakeNotes();
   report.image = std::move(image_);
   status_ = LineStatus::kRan;
   details_.clear();
@@ -117,6 +121,7 @@ void ScriptRunner::ReportLoopAround(std::uint32_t record) {
 }
 
 RunResult ScriptRunner::Stop() {
+  pendingNotes_.clear();  // of a line that did not end
   ReportLoopAround(current_->line);
   report_.Stopped(Where(current_->line, errorColumn_), error_);
   current_ = nullptr;

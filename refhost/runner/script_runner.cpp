@@ -23,7 +23,9 @@ ScriptRunner::ScriptRunner(const CommandSet& plugin, const CompanionClient* host
       out_(out),
       text_(out),
       report_(report),
-      budget_(options_.maxHostCalls, options_.maxRunHostCalls) {}
+      budget_(options_.maxHostCalls, options_.maxRunHostCalls),
+      notes_(host),
+      noting_(options_.notes && host != nullptr) {}
 
 RunResult ScriptRunner::Run(std::istream& script) {
   return Run(std::string{std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()});
@@ -40,6 +42,10 @@ RunResult ScriptRunner::Run(std::string bytes) {
   if (!CompileScript(std::move(text), plugin_, &variables_, &program_, &mistakes)) {
     report_.Refused(mistakes.Shown(), mistakes.Count());
     return kRunScriptError;
+  }
+  if (program_.lines.empty()) {  // nothing to run is not a mistake, but worth a word
+    report_.Text("the script holds no statement, only blank lines or comments: nothing to run");
+    return kRunPassed;
   }
   if (!SetUpFiles()) {
     report_.Text(Escaped(error_));
@@ -95,13 +101,8 @@ void ScriptRunner::Keep(std::int32_t slot, Value value) {
   if (slot >= 0) cells_[slot] = Variables::Cell{value.number, value.pixel, true};
 }
 
-std::string ScriptRunner::ResultText(Value result, Meaning meaning) const {
-  std::string text = "=> " + Shown(result.number, result.pixel);
-  if (meaning == Meaning::kMadeMemblock && host_ != nullptr && result.number != 0 &&
-      host_->MemblockExists(result.number) == 0) {
-    text += ", but the host has no memblock " + std::to_string(result.number);
-  }
-  return text;
+std::string ScriptRunner::ResultText(Value result, Meaning) const {
+  return "=> " + Shown(result.number, result.pixel);
 }
 
 bool ScriptRunner::Print(const DirectiveStep& step) {
@@ -133,7 +134,12 @@ bool ScriptRunner::Expect(const DirectiveStep& step) {
 bool ScriptRunner::Call(const DirectiveStep& step) {
   const std::string& name = *step.texts[0];
   const Meaning meaning = MeaningOf(name);
-  const Value result{CallExport(plugin_.Export(name), step.v), meaning == Meaning::kPixel};
+  const NoteRule* rule = noting_ ? NoteRuleOf(name) : nullptr;
+  const void* address = plugin_.Export(name);
+  const Value result{
+      rule != nullptr ? CallNoted(*rule, QuietCheckOf(*rule), address, step.v.data(), step.v.size())
+                      : CallExport(address, step.v),
+      meaning == Meaning::kPixel};
   Keep(step.target, result);
   Say(ResultText(result, meaning));
   return true;

@@ -17,9 +17,11 @@
 #include "refhost/companion/companion_client.h"
 #include "refhost/runner/command_set.h"
 #include "refhost/runner/directives.h"
+#include "refhost/runner/export_call.h"
 #include "refhost/runner/file_access.h"
 #include "refhost/runner/golden_guard.h"
 #include "refhost/runner/host_call_budget.h"
+#include "refhost/runner/notes.h"
 #include "refhost/runner/png_file.h"
 #include "refhost/runner/script_program.h"
 #include "refhost/runner/text_report.h"
@@ -55,6 +57,9 @@ struct RunnerOptions {
   std::uint64_t maxHostCalls = kDefaultMaxHostCalls;
   std::uint64_t maxRunHostCalls = kDefaultMaxRunHostCalls;
   std::uint64_t maxLines = kDefaultMaxLines;  // lines run, counting each pass of a loop
+  // Tell what a command left undone, or did that a script author would not
+  // expect, where the plug-in is silent (notes.h); never changes the status.
+  bool notes = true;
   // Ends the process with `status` once a command has made more host calls
   // than maxHostCalls, or the run more than maxRunHostCalls, and the message
   // is out. It must not return: the command is cut off in the middle and
@@ -167,11 +172,42 @@ class ScriptRunner {
   void ReportLoopAround(std::uint32_t record);
   void ReportLoop(std::uint32_t first, std::uint32_t last);
   RunResult Stop();
-  // "=> 5", and when the command made a memblock the host does not have, says so.
+  // "=> 5", or "=> 0x000000FF" for a pixel.
   std::string ResultText(Value result, Meaning meaning) const;
+  // ---- notes (script_notes.cpp) ----
+  // Calls a command's export with the note rule of its export, noting what
+  // the rule finds.
+  // `quiet` is the rule's quiet check: a plot or a read, called once a pixel,
+  // takes the short way, the rule asked only when the check finds something.
+  // The calls are counted by the store's observer, which every script that
+  // calls the plug-in sets.
+  std::int32_t CallNoted(const NoteRule& rule, QuietCheck quiet, const void* address,
+                         const std::int32_t* args, std::size_t argc) {
+    if (quiet == nullptr) return CallWatched(rule, address, args, argc);
+    const std::uint64_t before = budget_.CommandCalls();
+    const std::int32_t result = CallExport(address, args, argc);
+    const std::uint64_t calls = budget_.CommandCalls() - before;
+    if (!quiet(*host_, args, calls)) NoteAfter(rule, args, result, calls);
+    return result;
+  }
+  // The same for a rule without a quiet check, and what the rule finds after
+  // a call that made `calls` host calls.
+  std::int32_t CallWatched(const NoteRule& rule, const void* address, const std::int32_t* args,
+                           std::size_t argc);
+  void NoteAfter(const NoteRule& rule, const std::int32_t* args, std::int32_t result,
+                 std::uint64_t calls);
+  // Keeps a note of the line running now: with the line when it is shown as
+  // it runs, summed up with its loop's lines otherwise.
+  void Noted(const Note& note);
+  // The notes waiting for the line now running, as its record takes them.
+  std::vector<LineNote> TakeNotes();
+  // "x = 12, y = 3": the variables of the for loops round `record`, innermost first.
+  std::string LoopValues(std::uint32_t record) const;
   // Count the host calls of the line running now (and print each, with --trace).
   static void REFHOST_CDECL Observe(const HostCall* call, void* context);
   static void REFHOST_CDECL ObserveAndTrace(const HostCall* call, void* context);
+  // The same, also showing each call to the note rule that watches them.
+  static void REFHOST_CDECL ObserveForNotes(const HostCall* call, void* context);
   [[noreturn]] void StopForHostCalls();
   // With --trace: a line that calls the plug-in shows before its host calls.
   void StartTrace(const Step& step);
@@ -251,6 +287,16 @@ class ScriptRunner {
   Folder scriptFolder_;
   Folder outputFolder_;
   GoldenGuard guard_;
+  NoteTaker notes_;
+  bool noting_ = false;  // notes are taken: asked for, and the host's store is there
+  std::vector<Note> pendingNotes_;
+  // A note kind's runs on one line of a loop, and the first of them.
+  struct NoteSum {
+    Note first;
+    std::uint64_t times = 0;
+    std::string where;
+  };
+  std::vector<std::vector<NoteSum>> noteSums_;  // by tally
   std::vector<std::string> goldensWritten_;
   std::size_t failures_ = 0;
   std::jmp_buf cutOffPoint_;  // set by Execute while a run goes on

@@ -9,12 +9,20 @@
 namespace refhost {
 namespace {
 
-// "line L, column C" of the character that starts at `at` in valid UTF-8.
+// "line L, column C" of the character that starts at `at` in valid UTF-8,
+// lines ending as ScriptLines ends them.
 std::string Where(std::string_view text, std::size_t at) {
-  const std::string_view before = text.substr(0, at);
-  const std::size_t lineStart = before.rfind('\n') + 1;  // npos + 1 == 0
-  const auto line = std::count(before.begin(), before.end(), '\n') + 1;
-  const auto column = utf8::distance(before.begin() + lineStart, before.end()) + 1;
+  ScriptLines lines(text.substr(0, at));
+  std::size_t line = 0;
+  std::string_view last;
+  while (lines.Next(&last)) ++line;
+  // A text that ends with a line end has started the next line.
+  const bool ended = at > 0 && (text[at - 1] == '\n' || text[at - 1] == '\r');
+  if (ended || line == 0) {
+    ++line;
+    last = std::string_view();
+  }
+  const auto column = utf8::distance(last.begin(), last.end()) + 1;
   return "line " + std::to_string(line) + ", column " + std::to_string(column);
 }
 
@@ -87,10 +95,10 @@ bool DecodeScript(std::string_view bytes, std::string* text, std::string* error)
 
 bool ScriptLines::Next(std::string_view* line) {
   if (at_ >= text_.size()) return false;
-  const std::size_t end = std::min(text_.find('\n', at_), text_.size());
+  const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
   *line = text_.substr(at_, end - at_);
-  if (!line->empty() && line->back() == '\r' && end < text_.size()) line->remove_suffix(1);
-  at_ = end + 1;
+  const bool crlf = end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n';
+  at_ = end + (crlf ? 2 : 1);
   return true;
 }
 

@@ -1,7 +1,7 @@
 // A script file's bytes as the runner's text: UTF-8, as Windows editors save
 // scripts. A UTF-8 byte-order mark is dropped; UTF-16 with its byte-order mark
 // (Notepad's "Unicode", little- or big-endian) is converted to UTF-8; line
-// ends may be CR LF or LF (the runner drops a CR before each LF).
+// ends may be CR LF, LF or a CR alone (as old Mac editors save).
 #pragma once
 
 #include <string>
@@ -16,8 +16,8 @@ namespace refhost {
 bool DecodeScript(std::string_view bytes, std::string* text, std::string* error);
 
 // The lines of a script's text, one at a time and without copying them, so
-// that a script of many short lines takes no more memory than its text: a CR
-// before each LF is dropped, and a last LF ends the last line.
+// that a script of many short lines takes no more memory than its text: a
+// line ends at CR LF, LF or a lone CR, and a last line end ends the last line.
 class ScriptLines {
  public:
   explicit ScriptLines(std::string_view text) : text_(text) {}

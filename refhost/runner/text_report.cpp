@@ -14,6 +14,18 @@ std::string Times(std::uint64_t n, const char* one, const char* more) {
   return std::to_string(n) + " " + (n == 1 ? one : more);
 }
 
+// "note: ..." under a line; summed up over a loop, with how many of the
+// line's runs it applied to and where first.
+std::string NoteLine(const LineNote& note, const LineReport& line) {
+  std::string text = "note: " + note.text;
+  if (line.runs <= 1 && note.first.empty()) return text;
+  text += " (";
+  text += note.times == line.runs
+              ? (line.runs == 1 ? "its one run" : "each of its " + Times(line.runs, "run", "runs"))
+              : std::to_string(note.times) + " of its " + Times(line.runs, "run", "runs");
+  return text + (note.first.empty() ? "" : ", the first with " + note.first) + ")";
+}
+
 std::string HostCalls(const LineReport& line) {
   return line.showsHostCalls ? "  [" + Plural(line.hostCalls, "host call") + "]" : "";
 }
@@ -74,6 +86,7 @@ void TextReport::Ran(const LineReport& line) {
   if (!line.said.empty()) text += " " + line.said;
   out_ << text << HostCalls(line) << "\n";
   for (const std::string& detail : line.details) out_ << "      " << detail << "\n";
+  for (const LineNote& note : line.notes) out_ << "      note: " << note.text << "\n";
 }
 
 void TextReport::LoopEnded(const std::vector<LineReport>& lines) {
@@ -83,6 +96,9 @@ void TextReport::LoopEnded(const std::vector<LineReport>& lines) {
     out_ << "  "
          << (summary.empty() ? Indented(line) : Padded(Indented(line), kEchoWidth) + " " + summary)
          << "\n";
+    for (const LineNote& note : line.notes) {
+      out_ << "      " << std::string(2 * line.depth, ' ') << NoteLine(note, line) << "\n";
+    }
   }
 }
 

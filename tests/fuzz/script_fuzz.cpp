@@ -116,7 +116,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   refhost::Mistakes mistakes;
   const bool compiled =
       refhost::CompileScript(script, target::Plugin(), &variables, &program, &mistakes);
-  const std::size_t lines = std::count(script.begin(), script.end(), '\n') + 1;
+  // Lines end at CR LF, LF or a lone CR: every LF, and every CR not before one.
+  std::size_t lines = std::count(script.begin(), script.end(), '\n') + 1;
+  for (std::size_t at = script.find('\r'); at != std::string::npos;
+       at = script.find('\r', at + 1)) {
+    lines += at + 1 == script.size() || script[at + 1] != '\n';
+  }
   if (compiled ? !WellFormed(program) || mistakes.Count() != 0
                : !MistakesInOrder(mistakes, lines)) {
     std::abort();

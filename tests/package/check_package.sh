@@ -7,7 +7,8 @@
 # rules out) and without code that registers an exception handler (its header
 # says it has none); a README.txt with Windows line endings whose paths
 # exist and whose steps work as written; documents whose every link and
-# picture resolves inside the release and that give no source-tree steps; and
+# picture resolves inside the release, that give no source-tree steps, paths,
+# targets, flags or test names, and that each link back to the reference; and
 # a reference host that finds the plug-in a folder up and runs every example.
 #
 # Usage: check_package.sh BUILD_FOLDER (its "package" target built, Wine started)
@@ -50,6 +51,7 @@ cp "$zip" "$build/SHA256SUMS" .
   fail "the plug-in reaches the fs segment, yet is marked as registering no handler"
 
 /usr/bin/python3 "$root/tests/package/check_links.py" . || fail "broken links in the packaged documents"
+/usr/bin/python3 "$root/tests/package/check_pages.py" . || fail "the packaged pages speak of the source tree"
 ! grep -nE 'cmake --|build/|wine-env|bash tools/' docs/*.html docs/*.md ||
   fail "source-tree steps in the packaged documents"
 

@@ -69,7 +69,12 @@ TEST(PluginFile, HoldsThePluginAloneAndImportsOnlyWhatItCalls) {
     char flags[12];
     std::snprintf(flags, sizeof flags, ":%08lX ", section->Characteristics);
     // A name of eight characters has no terminating zero.
-    sections.append(std::string(reinterpret_cast<const char*>(section->Name), 8).c_str()) += flags;
+    const std::string name = std::string(reinterpret_cast<const char*>(section->Name), 8).c_str();
+    sections.append(name) += flags;
+    // The bounds docs/plugin.md gives for the code and the read-only data.
+    if (name == ".text" || name == ".rdata") {
+      EXPECT_LE(section->Misc.VirtualSize, 8192u) << name;
+    }
   }
   EXPECT_EQ(sections,
             ".text:60000020 .data:C0000040 .rdata:40000040 .bss:C0000080 .edata:40000040 "

@@ -58,11 +58,30 @@ std::vector<ProgramRow> ProgramRows() {
       {"no-entry", "DoduzIridizeruRediro.dll|without-entry/RuzazUrovuv.dll|ZavarOvur.dll", bind,
        "test.mbc", 0,
        NO_COMPANION "load hook called\n" NO_COMPANION " b = MBC Initialized => 0 [0 host calls]\n"
-                    " n = MBC Make Memblock(16) => 0 [0 host calls]\n"},
+                    " note: the plug-in is not bound to the host: its commands return 0 and "
+                    "call nothing until MBC Initialized gives 1 (RuzazUrovuv.dll, or its entry "
+                    "VarIvoziVavu, is missing)\n n = MBC Make Memblock(16) => 0 [0 host calls]\n"
+                    " note: the plug-in is not bound"},
       {"neither", "DoduzIridizeruRediro.dll", bind, "test.mbc", 0,
-       NO_COMPANION NO_CORE "load hook called\n" NO_COMPANION NO_CORE
-                            " b = MBC Initialized => 0\n n = MBC Make Memblock(16) => 0\n"},
+       "^host companion RuzazUrovuv.dll absent: the directives that need it are refused; to try "
+       "scripts, put the release's reference-host files back beside mbc_runner.exe\nhost core "
+       "ZavarOvur.dll absent; to try scripts, put the release's reference-host files back beside "
+       "mbc_runner.exe\n ... " NO_COMPANION NO_CORE "load hook called\n" NO_COMPANION NO_CORE
+       " b = MBC Initialized => 0\n n = MBC Make Memblock(16) => 0\n"},
       {"help", host, "", "-h", 0, "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER]\n"},
+      // The help lists the commands of the plug-in it finds, as the table has
+      // them; without one it says why.
+      {"help as Windows asks for it", host, "", "/?", 0,
+       "^usage: mbc_runner [OPTIONS] ... Commands, from the plug-in's command table, ... MBC Box "
+       "Memblock Number, Left, Top, Right, Bottom, RGBColor, FillMode\n (the command table's "
+       "hint gives the 4th and 5th as Bottom, Right; the\n command takes Right, Bottom)\n"},
+      {"help without a plug-in", "RuzazUrovuv.dll|ZavarOvur.dll", "", "-?", 0,
+       "Commands: the plug-in's commands are listed here from its command table, and it could "
+       "not be loaded: "},
+      {"a script named like a device", host, "", "nul.mbc", 3,
+       "^mbc_runner: the script nul.mbc is the device \\\\.\\nul to Windows, not a file (NUL, "
+       "CON, PRN, AUX, COM1 to COM9 and LPT1 to LPT9 name devices, whatever their extension): "
+       "rename the script\n"},
       {"no value", host, "", "--max-host-calls", 4,
        "mbc_runner: --max-host-calls needs a value: --max-host-calls N\n"
        "usage: mbc_runner [OPTIONS] SCRIPT [OUTPUT_FOLDER] (mbc_runner --help tells more)\n"},
@@ -81,7 +100,8 @@ std::vector<ProgramRow> ProgramRows() {
       // The largest script the runner reads, every line empty: nothing is kept
       // for a line that holds nothing (a string a line would not fit in 2 GiB).
       {"the largest script", host, std::string(64 << 20, '\n'), "test.mbc", 0,
-       "load hook called\nunload hook returned 0; 0 memblock(s) left\n"},
+       "load hook called\nthe script holds no statement, only blank lines or comments: nothing to "
+       "run\nunload hook returned 0; 0 memblock(s) left\n"},
       // An outline across every column of the 32-bit range: stopped by the
       // default limit, in bounded memory.
       {"range", host,

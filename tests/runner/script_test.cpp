@@ -134,9 +134,9 @@ std::vector<Row> SaysRows() {
       {"a control byte", "MBC Plot\x01 1\n", 2,
        "line 1, column 1: unknown command: MBC Plot\\x01 1"},
       {"too few arguments", "MBC Box 1, 0, 0, 3, 3, 7\n", 2,
-       "line 1, column 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Bottom, Right, "
-       "RGBColor, "
-       "FillMode), not 6\n"},
+       "line 1, column 1: MBC Box takes 7 arguments (Memblock Number, Left, Top, Right, Bottom, "
+       "RGBColor, FillMode), not 6; the command table's hint gives the 4th and 5th as Bottom, "
+       "Right; the command takes Right, Bottom\n"},
       {"two rows of one name", "MBC Stretch Image 1\n", 2,
        "line 1, column 1: MBC Stretch Image takes 2 arguments (Source IM, Target IM) or 3 "
        "(Source IM, "
@@ -175,7 +175,10 @@ std::vector<Row> SaysRows() {
        "line 2: memblock 2 is not an image to save: shorter than an image header\n"},
       {"a make the host made nothing for, and a clone of nothing",
        "big = MBC Make Memblock Image(5000, 5000, 32)\nc = MBC Clone Memblock(5)\n", 0,
-       "=> 1, but the host has no memblock 1 [5 host calls]\n c = MBC Clone Memblock(5) => 0 ["},
+       "=> 1 [5 host calls]\n note: 5000 x 5000 x 4 + 12 comes to 100000012 bytes in 32 bits, "
+       "and the host makes memblocks of 1 byte to 64 MiB: number 1 is handed out with no memblock "
+       "behind it, and its header went nowhere\n c = MBC Clone Memblock(5) => 0 [1 host call]\n"
+       " note: memblock 5 does not exist: nothing cloned, and no number is taken\n"},
       {"the load hook", "call \"?Constructor@@YAXXZ\"\n", 2,
        "line 1, column 6: the runner calls the load hook ?Constructor@@YAXXZ before line 1 and the "
        "unload "
@@ -340,7 +343,8 @@ TEST_F(Script, TheGoldenLoop) {
        "FAILED: the golden file {root}in/new.PNG does not exist yet\n ... "
        " the image is in {root}out/new.actual.png; --update-golden takes it as the golden file\n"},
       {"damaged", red + "expect_image i, \"bad.png\"\n", 2,
-       "line 3: {root}in/bad.png is not a PNG file\n"},
+       "line 3: {root}in/bad.png is not a PNG file; --update-golden writes it anew from the "
+       "image\n"},
       {"damaged, refreshed", red + "expect_image i, \"bad.png\"\n", 0,
        "golden file written (the old one could not be read): {root}in/bad.png\n", kUpdateGolden},
       // The refresh removed what "broken" wrote; the red picture against
@@ -418,6 +422,17 @@ std::vector<CommandLineRow> CommandLineRows() {
       {"--max-lines 0 a", "error: --max-lines takes a count of at least 1, not \"0\""},
       {"--trace=yes a.mbc", "error: --trace takes no value"},
       {"--trac a.mbc", "error: unknown option --trac; did you mean --trace?"},
+      // Help as Windows and Unix programs are asked for it; a word that only
+      // starts like one is an operand.
+      {"/?", "help"},
+      {"-?", "help"},
+      {"/HELP a.mbc", "help"},
+      {"a.mbc /helpme",
+       "script a.mbc, output /helpme, limits 100000000 and 1000000000, lines "
+       "10000000"},
+      {"-- /?", "script /?, output ., limits 100000000 and 1000000000, lines 10000000"},
+      {"--no-notes a.mbc",
+       "script a.mbc, output ., limits 100000000 and 1000000000, lines 10000000, no notes"},
       // A suite's options refused before any script runs.
       {"--junit results.txt a",
        "error: --junit takes a file whose name ends in .xml, not \"results.txt\""},
@@ -436,13 +451,15 @@ TEST_P(CommandLine, Reads) {
   std::string error;
   const bool read = refhost::ParseCommandLine(
       std::vector<std::string>(std::istream_iterator<std::string>(in), {}), &line, &error);
-  EXPECT_EQ(!read
-                ? "error: " + error
-                : "script " + line.script + ", output " + o.outputFolder + ", limits " +
-                      std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
-                      ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
-                      (o.updateGolden ? ", update" : ""),
-            GetParam().wanted);
+  const std::string options =
+      line.script.empty()
+          ? ""
+          : "script " + line.script + ", output " + o.outputFolder + ", limits " +
+                std::to_string(o.maxHostCalls) + " and " + std::to_string(o.maxRunHostCalls) +
+                ", lines " + std::to_string(o.maxLines) + (o.trace ? ", trace" : "") +
+                (o.updateGolden ? ", update" : "") + (o.notes ? "" : ", no notes");
+  const std::string help = line.help ? (options.empty() ? "help" : ", help") : "";
+  EXPECT_EQ(!read ? "error: " + error : options + help, GetParam().wanted);
 }
 
 // Named after the arguments: "--" as end_of_options, "-" as dash, none as
@@ -451,9 +468,11 @@ std::string ArgumentsName(const ::testing::TestParamInfo<CommandLineRow>& info) 
   std::istringstream in(info.param.args);
   std::string name;
   for (std::string word; in >> word;) {
-    name += (name.empty() ? "" : "_") + (word == "--"  ? "end_of_options"
-                                         : word == "-" ? "dash"
-                                                       : TestName(word));
+    name += (name.empty() ? "" : "_") + (word == "--"   ? "end_of_options"
+                                         : word == "-"  ? "dash"
+                                         : word == "/?" ? "slash_question_mark"
+                                         : word == "-?" ? "dash_question_mark"
+                                                        : TestName(word));
   }
   return name.empty() ? "no_arguments" : name;
 }
