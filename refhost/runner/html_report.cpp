@@ -138,6 +138,9 @@ const char kStyle[] =
     "table{border-collapse:collapse}td{padding:2px 8px;vertical-align:top}"
     "table.lines td.n{color:#888;text-align:right}"
     "code,pre,samp{font-family:monospace;white-space:pre}"
+    // What a line said wraps, long paths too, so that the table keeps to
+    // the page's width; the script's own code and the transcript do not.
+    "td samp{white-space:pre-wrap;overflow-wrap:anywhere}"
     "tr.failed{background:#fee}tr.ok td:last-child{color:#272}"
     ".detail{font-family:monospace;color:#555;overflow-wrap:anywhere}"
     ".calls,.where{color:#777}table.lines td:last-child{overflow-wrap:anywhere}"

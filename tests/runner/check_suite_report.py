@@ -70,6 +70,10 @@ def page(index, scripts):
     sections = [(s.get_attribute("class"), s.find_element(By.TAG_NAME, "h2").text)
                 for s in browser.find_elements(By.CSS_SELECTOR, "section")]
     assert len(sections) == scripts, f"{index}: {len(sections)} sections, not {scripts}"
+    # Long paths wrap: nothing reaches past the window's width.
+    wide = browser.execute_script("const e = document.documentElement;"
+                                  "return [e.scrollWidth, e.clientWidth]")
+    assert wide[0] <= wide[1], f"{index}: {wide[0]} pixels wide in a window of {wide[1]}"
     return pictures, sections
 
 
